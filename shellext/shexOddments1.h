@@ -1,0 +1,49 @@
+// The context-menu handler: the object the shell creates for each context
+// menu, its factory, and the module's start-up step.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../server/com_object.h"
+#include "class_id.h"
+
+namespace oddments {
+
+class TContextMenuFactory final : public TComObjectFactory {
+ public:
+  using TComObjectFactory::TComObjectFactory;
+};
+
+class TContextMenu final : public ComObjectWith<IShellExtInit> {
+ public:
+  using FileList = std::vector<std::string>;
+
+  explicit TContextMenu(TComObjectFactory& factory) : ComObjectWith(factory) {}
+
+  // IShellExtInit::Initialize; the name Initialize is the creation hook's.
+  STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* lpdobj, HKEY hKeyProgID) noexcept override {
+    return SEIInitialize(pidlFolder, lpdobj, hKeyProgID);
+  }
+
+  // Appends the data object's drop list to Files, each path whole.
+  HRESULT SEIInitialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* lpdobj, HKEY hKeyProgID) noexcept;
+
+  const FileList& SelectedFiles() const noexcept { return *Files; }
+
+ protected:
+  void Initialize() override;
+
+ private:
+  // The selection in the shell's order; exists from Initialize on.
+  std::unique_ptr<FileList> Files;
+};
+
+// Creates the module's one factory, which the class manager then owns.
+void StartContextMenuModule();
+
+}  // namespace oddments
