@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The extension at work outside Explorer: sample files in a Wine prefix of
-# the demo's own, and the try-out host running the handler on them, with the
-# 32-bit and the 64-bit DLL.
+# the demo's own, each DLL registered there with regsvr32, and the try-out
+# host reaching the handler through COM activation as Explorer does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
@@ -31,7 +31,16 @@ run_host() {
   scripts/wine-run "build/$arch/oddments-host.exe" "$@" || echo "(host exit status $?)"
 }
 
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+
 for arch in win32 win64; do
-  run_host "$arch" --dll "build/$arch/shexOddments.dll" \
-    'C:\Oddments Demo\notes.txt' 'C:\Oddments Demo\read me.txt' 'C:\Oddments Demo\Sub folder'
+  dll=$(windows_path "$top/build/$arch/shexOddments.dll")
+  echo
+  echo "== $arch: regsvr32 $dll"
+  # A 32-bit DLL needs the 32-bit regsvr32, which Wine keeps in syswow64.
+  regsvr32='C:\windows\system32\regsvr32.exe'
+  [ "$arch" = win32 ] && regsvr32='C:\windows\syswow64\regsvr32.exe'
+  scripts/wine-run "$regsvr32" /s "$dll" && echo "registered" || echo "regsvr32 failed: $?"
+  run_host "$arch" 'C:\Oddments Demo\notes.txt' 'C:\Oddments Demo\read me.txt'
+  run_host "$arch" 'C:\Oddments Demo\Sub folder'
 done

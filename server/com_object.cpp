@@ -5,6 +5,8 @@
 #include "com_ptr.h"
 #include "com_server.h"
 #include "failure.h"
+#include "guid_text.h"
+#include "registry.h"
 #include "win_text.h"
 
 namespace oddments {
@@ -62,6 +64,46 @@ TComObject* TComObjectFactory::CreateComObject(IUnknown*) {
   // Construction's own reference goes; the creator's first query takes one.
   InterlockedDecrement(&object->FRefCount);
   return object.release();
+}
+
+namespace {
+
+const char* ThreadingModelText(TThreadingModel model) noexcept {
+  switch (model) {
+    case tmApartment: return "Apartment";
+    case tmFree: return "Free";
+    case tmBoth: return "Both";
+    case tmNeutral: return "Neutral";
+    case tmSingle: break;
+  }
+  return "";
+}
+
+}  // namespace
+
+void TComObjectFactory::UpdateRegistry(bool doRegister) {
+  // No factory of this DLL has a class version, so none gets the versioned
+  // keys either.
+  if (FInstancing == ciInternal || !FClassVersion.empty()) return;
+  const std::string classID = GuidText(FClassID);
+  const std::string classKey = "CLSID\\" + classID;
+  const std::string serverKey = classKey + "\\InprocServer32";
+  const std::string progID = GetProgID();
+  if (doRegister) {
+    CreateRegKey(classKey, "", FDescription);
+    CreateRegKey(classKey + "\\ProgID", "", progID);
+    CreateRegKey(serverKey, "", FComServer.GetServerFileName());
+    CreateRegKey(serverKey, "ThreadingModel", ThreadingModelText(FThreadingModel));
+    CreateRegKey(progID, "", FDescription);
+    CreateRegKey(progID + "\\CLSID", "", classID);
+  } else {
+    DeleteRegKey(serverKey);
+    DeleteRegKey(classKey + "\\VersionIndependentProgID");
+    DeleteRegKey(classKey + "\\ProgID");
+    DeleteRegKey(classKey);
+    DeleteRegKey(progID + "\\CLSID");
+    DeleteRegKey(progID);
+  }
 }
 
 std::string TComObjectFactory::GetProgID() const { return FComServer.GetServerName() + "." + FClassName; }

@@ -47,6 +47,10 @@ class TComObjectFactory : public IClassFactory {
   // A new object, initialized, holding no reference yet.
   virtual TComObject* CreateComObject(IUnknown* controller);
 
+  // Writes (true) or deletes (false) the class's COM keys under
+  // HKEY_CLASSES_ROOT; a failure raised ends the whole registration.
+  virtual void UpdateRegistry(bool doRegister);
+
   // Server name, ".", class name.
   std::string GetProgID() const;
 

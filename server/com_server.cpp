@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "com_object.h"
+#include "failure.h"
 #include "frame_text.h"
 #include "win_text.h"
 
@@ -39,6 +40,13 @@ std::string TypeLibName(ITypeLib* typeLib) {
   return WideToAnsi(std::wstring_view(name, SysStringLen(name)));
 }
 
+void RegisterServerFactory(TComObjectFactory& factory) { factory.UpdateRegistry(true); }
+void UnregisterServerFactory(TComObjectFactory& factory) { factory.UpdateRegistry(false); }
+
+void CheckTypeLibCall(HRESULT result, const char* what) {
+  if (FAILED(result)) throw EOleSysError(std::string(what) + " failed", result);
+}
+
 void DestroyAll() noexcept {
   // The reverse of the start-up: the extension's module has no stop step.
   delete std::exchange(g_comServer, nullptr);
@@ -66,6 +74,25 @@ TComServer::TComServer(HMODULE module) : FServerFileName(ModuleFileName(module))
 
 TComServer::~TComServer() {
   if (FTypeLib) FTypeLib->Release();
+}
+
+void TComServer::RegisterServer() {
+  if (FTypeLib) {
+    CheckTypeLibCall(RegisterTypeLib(FTypeLib, AnsiToWide(FServerFileName).data(), nullptr), "RegisterTypeLib");
+  }
+  ComClassManager().ForEachFactory(*this, &RegisterServerFactory);
+}
+
+void TComServer::UnregisterServer() {
+  if (FTypeLib) {
+    TLIBATTR* attributes = nullptr;
+    CheckTypeLibCall(FTypeLib->GetLibAttr(&attributes), "ITypeLib::GetLibAttr");
+    const TLIBATTR copy = *attributes;
+    FTypeLib->ReleaseTLibAttr(attributes);
+    CheckTypeLibCall(UnRegisterTypeLib(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, copy.syskind),
+                     "UnRegisterTypeLib");
+  }
+  ComClassManager().ForEachFactory(*this, &UnregisterServerFactory);
 }
 
 LONG TComServer::CountObject(bool created) noexcept {

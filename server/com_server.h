@@ -52,6 +52,11 @@ class TComServer final : public TComServerObject {
   // unloads while the shell still holds a menu it built crashes the shell.
   static bool CanUnloadNow() noexcept { return false; }
 
+  // Self-registration: the type library, if any, then every factory of this
+  // server. A failure raised ends it, keeping what was done before.
+  void RegisterServer();
+  void UnregisterServer();
+
   // Objects alive now; for diagnostics and tests.
   LONG ObjectCount() const noexcept { return FObjectCount; }
 

@@ -12,6 +12,20 @@ namespace {
 // What the host gets for a class or an interface this DLL does not serve.
 const HRESULT kNoClassObject = static_cast<HRESULT>(0xFFFFFFFF);
 
+// What an installer gets for any failed (un)registration; the cause is not
+// reported, and what was written before it stays.
+const HRESULT kRegistrationFailed = static_cast<HRESULT>(0xFFFFFFFE);
+
+HRESULT Registration(void (TComServer::*operation)()) noexcept {
+  if (!EnsureServerStarted()) return kRegistrationFailed;
+  try {
+    (ComServer().*operation)();
+    return S_OK;
+  } catch (...) {
+    return kRegistrationFailed;
+  }
+}
+
 }  // namespace
 
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
@@ -26,3 +40,7 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
 STDAPI DllCanUnloadNow() {
   return TComServer::CanUnloadNow() ? S_OK : S_FALSE;
 }
+
+STDAPI DllRegisterServer() { return Registration(&TComServer::RegisterServer); }
+
+STDAPI DllUnregisterServer() { return Registration(&TComServer::UnregisterServer); }

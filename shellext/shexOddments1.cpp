@@ -4,9 +4,12 @@
 #include <iterator>
 
 #include "../server/com_server.h"
+#include "../server/guid_text.h"
 #include "../server/handles.h"
+#include "../server/registry.h"
 #include "../server/win_text.h"
 #include "drop_list.h"
+#include "url_map.h"
 
 namespace oddments {
 
@@ -20,6 +23,34 @@ std::string WideListToAnsi(std::u16string_view list) {
 // The paths of a CF_HDROP medium, read in one pass: asking DragQueryFileA
 // for each index rescans the list from its start, which made a large
 // selection cost the shell quadratic time before its menu appeared.
+constexpr const char* kHandlerParents[] = {"*", "Folder"};
+constexpr char kApprovedParent[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions";
+constexpr char kDescription[] = "Oddments Shell Extension";
+
+std::string HandlerKey(const char* parent) { return std::string(parent) + "\\shellex\\ContextMenuHandlers\\Oddments"; }
+
+// Only NT-family systems keep an approved list.
+bool IsWindowsNT() {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+// Writes one value into a key under root, created if missing. A key that
+// cannot be opened fails like the write, so that the value never lands in
+// another key.
+void SetValueUnder(HKEY root, const std::string& keyPath, const std::string& valueName, const std::string& value) {
+  const RegKey key = OpenOrCreateRegKey(root, keyPath);
+  if (!key) RaiseValueNotSet(valueName);
+  SetRegString(key.Get(), valueName, value);
+}
+
+void ApproveHandler(const std::string& classID) {
+  const RegKey shellExtensions = OpenOrCreateRegKey(HKEY_LOCAL_MACHINE, kApprovedParent);
+  if (!shellExtensions) RaiseValueNotSet(classID);
+  SetValueUnder(shellExtensions.Get(), "Approved", classID, kDescription);
+}
+
 TContextMenu::FileList ReadSelection(const STGMEDIUM& medium) {
   if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal) return {};
   const GlobalLockOf<const std::byte> block(medium.hGlobal);
@@ -49,9 +80,29 @@ HRESULT TContextMenu::SEIInitialize(PCIDLIST_ABSOLUTE, IDataObject* lpdobj, HKEY
   });
 }
 
+void TContextMenuFactory::UpdateRegistry(bool doRegister) {
+  if (!doRegister) {
+    DeleteRegKey(HandlerKey("Folder"));
+    DeleteRegKey(HandlerKey("*"));
+    TComObjectFactory::UpdateRegistry(false);
+    return;
+  }
+  TComObjectFactory::UpdateRegistry(true);
+  const std::string classID = GuidText(CLASS_CONTEXTMENU);
+  for (const char* parent : kHandlerParents) {
+    const std::string shellex = std::string(parent) + "\\shellex";
+    CreateRegKey(shellex, "", "");
+    CreateRegKey(shellex + "\\ContextMenuHandlers", "", "");
+    CreateRegKey(HandlerKey(parent), "", classID);
+  }
+  if (IsWindowsNT()) ApproveHandler(classID);
+  SetValueUnder(HKEY_CURRENT_USER, kUrlMapKey, kSeededUrlPrefix, kSeededUrl);
+}
+
 void StartContextMenuModule() {
-  new TContextMenuFactory(ComServer(), ComClassOf<TContextMenu>, CLASS_CONTEXTMENU, "",
-                          "Oddments Shell Extension", ciMultiInstance, tmApartment);
+  // The class manager owns the factory from its construction on.
+  new TContextMenuFactory(ComServer(), ComClassOf<TContextMenu>, CLASS_CONTEXTMENU, "", kDescription,
+                          ciMultiInstance, tmApartment);
 }
 
 }  // namespace oddments

@@ -14,9 +14,12 @@
 
 namespace oddments {
 
+// Registers, besides the class, the handler for all files and folders, its
+// place on the approved list, and the URL map's seeded entry.
 class TContextMenuFactory final : public TComObjectFactory {
  public:
   using TComObjectFactory::TComObjectFactory;
+  void UpdateRegistry(bool doRegister) override;
 };
 
 class TContextMenu final : public ComObjectWith<IShellExtInit> {

@@ -1,11 +1,14 @@
 // The try-out host: does with the extension what Explorer does with a
 // context-menu handler, printing every step and its HRESULT.
 //
-//   oddments-host --dll PATH FILE...
+//   oddments-host [--dll PATH] FILE...
 //
-// loads the DLL, gets its class object through DllGetClassObject, creates
-// the handler, builds shell32's data object for the files and hands it to
-// IShellExtInit::Initialize.
+// Without --dll it finds the handler as Explorer does: the class registered
+// under HKEY_CLASSES_ROOT\*\shellex\ContextMenuHandlers\Oddments (Folder\...
+// when the first item is a folder), created by COM from the class's
+// InprocServer32 key. With --dll it loads that DLL and asks its
+// DllGetClassObject. Either way it then builds shell32's data object for the
+// files and hands it to IShellExtInit::Initialize.
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -15,7 +18,7 @@
 #include <vector>
 
 #include "../server/com_ptr.h"
-#include "../server/frame_text.h"
+#include "../server/guid_text.h"
 #include "../server/handles.h"
 #include "../shellext/class_id.h"
 #include "shell_selection.h"
@@ -29,7 +32,7 @@ struct Options {
   std::vector<std::wstring> files;
 };
 
-void PrintUsage() { std::fprintf(stderr, "usage: oddments-host --dll PATH FILE...\n"); }
+void PrintUsage() { std::fprintf(stderr, "usage: oddments-host [--dll PATH] FILE...\n"); }
 
 bool ParseOptions(int argc, wchar_t** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
@@ -42,7 +45,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
       options.files.push_back(arg);
     }
   }
-  return !options.dll.empty();
+  return !options.files.empty();
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -53,17 +56,14 @@ std::string Narrow(const std::wstring& text) {
   return narrow;
 }
 
+std::wstring WidenAscii(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
 // Prints one step; true when it succeeded.
 bool Step(const std::string& what, HRESULT result) {
-  std::printf("%-48s = 0x%08lX %s\n", what.c_str(), static_cast<unsigned long>(result), HResultName(result));
+  std::printf("%-56s = 0x%08lX %s\n", what.c_str(), static_cast<unsigned long>(result), HResultName(result));
   return SUCCEEDED(result);
 }
 
-std::string ClassText(const CLSID& id) {
-  GuidFields fields{id.Data1, id.Data2, id.Data3, {}};
-  std::copy(std::begin(id.Data4), std::end(id.Data4), fields.data4.begin());
-  return GuidText(fields);
-}
 
 // What the data object carries, as the handler will read it.
 void PrintSelection(IDataObject* dataObject) {
@@ -93,20 +93,60 @@ ComPtr<IClassFactory> FactoryFromDll(const std::wstring& dll) {
     return {};
   }
   ComPtr<IClassFactory> factory;
-  Step("DllGetClassObject(" + ClassText(CLASS_CONTEXTMENU) + ")",
+  Step("DllGetClassObject(" + GuidText(CLASS_CONTEXTMENU) + ")",
        getClassObject(CLASS_CONTEXTMENU, IID_IClassFactory, factory.ReceiveVoid()));
   return factory;
 }
 
-int Run(const Options& options) {
-  const ComPtr<IClassFactory> factory = FactoryFromDll(options.dll);
-  if (!factory) return 1;
-
-  ComPtr<IShellExtInit> init;
-  if (!Step("IClassFactory::CreateInstance(IShellExtInit)",
-            factory->CreateInstance(nullptr, IID_IShellExtInit, init.ReceiveVoid()))) {
-    return 1;
+ComPtr<IShellExtInit> HandlerFromDll(const std::wstring& dll) {
+  const ComPtr<IClassFactory> factory = FactoryFromDll(dll);
+  ComPtr<IShellExtInit> handler;
+  if (factory) {
+    Step("IClassFactory::CreateInstance(IShellExtInit)",
+         factory->CreateInstance(nullptr, IID_IShellExtInit, handler.ReceiveVoid()));
   }
+  return handler;
+}
+
+// The class that Explorer would load for the item: the handler key's value.
+bool RegisteredHandlerClass(const std::wstring& firstItem, CLSID& classID) {
+  const DWORD attributes = GetFileAttributesW(firstItem.c_str());
+  const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  const std::wstring key = std::wstring(folder ? L"Folder" : L"*") + L"\\shellex\\ContextMenuHandlers\\Oddments";
+  wchar_t text[64] = {};
+  DWORD size = sizeof text - sizeof(wchar_t);
+  const LSTATUS status = RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &size);
+  std::printf("HKEY_CLASSES_ROOT\\%s: %s\n", Narrow(key).c_str(),
+              status == ERROR_SUCCESS ? Narrow(text).c_str() : "not registered");
+  return status == ERROR_SUCCESS && Step("CLSIDFromString", CLSIDFromString(text, &classID));
+}
+
+// The DLL that COM will load for the class.
+void PrintServer(const CLSID& classID) {
+  const std::wstring key = L"CLSID\\" + WidenAscii(GuidText(classID)) + L"\\InprocServer32";
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = sizeof path - sizeof(wchar_t);
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path, &size) == ERROR_SUCCESS) {
+    std::printf("InprocServer32: %s\n", Narrow(path).c_str());
+  }
+}
+
+ComPtr<IShellExtInit> HandlerFromRegistry(const std::wstring& firstItem) {
+  CLSID classID{};
+  ComPtr<IShellExtInit> handler;
+  if (RegisteredHandlerClass(firstItem, classID)) {
+    PrintServer(classID);
+    Step("CoCreateInstance(CLSCTX_INPROC_SERVER, IShellExtInit)",
+         CoCreateInstance(classID, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, handler.ReceiveVoid()));
+  }
+  return handler;
+}
+
+int Run(const Options& options) {
+  const ComPtr<IShellExtInit> init =
+      options.dll.empty() ? HandlerFromRegistry(options.files.front()) : HandlerFromDll(options.dll);
+  if (!init) return 1;
+
   ComPtr<IDataObject> dataObject;
   if (!Step("shell data object for " + std::to_string(options.files.size()) + " item(s)",
             ShellDataObject(options.files, dataObject))) {

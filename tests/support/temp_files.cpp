@@ -7,10 +7,14 @@ namespace oddments::test {
 TempFolder::TempFolder() {
   char base[MAX_PATH];
   GetTempPathA(MAX_PATH, base);
+  // Wine reuses process ids from one run to the next, so a name may be taken.
   static unsigned serial = 0;
-  path_ = std::string(base) + "oddments-" + std::to_string(GetCurrentProcessId()) + "-" +
-          std::to_string(++serial);
-  if (!CreateDirectoryA(path_.c_str(), nullptr)) throw std::runtime_error("cannot create " + path_);
+  for (;;) {
+    path_ = std::string(base) + "oddments-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++serial);
+    if (CreateDirectoryA(path_.c_str(), nullptr)) return;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create " + path_);
+  }
 }
 
 TempFolder::~TempFolder() {
@@ -29,6 +33,13 @@ std::string TempFolder::AddFile(const std::string& name, const std::string& byte
   const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
   if (!ok || written != bytes.size()) throw std::runtime_error("cannot write " + path);
+  made_.push_back(path);
+  return path;
+}
+
+std::string TempFolder::AddCopy(const std::string& source, const std::string& name) {
+  const std::string path = path_ + "\\" + name;
+  if (!CopyFileA(source.c_str(), path.c_str(), TRUE)) throw std::runtime_error("cannot copy to " + path);
   made_.push_back(path);
   return path;
 }

@@ -17,8 +17,10 @@ class TempFolder {
 
   const std::string& Path() const noexcept { return path_; }
 
-  // Full paths of a new file with these bytes, and of a new folder.
+  // Full paths of a new file with these bytes, of a copy of a file, and of
+  // a new folder.
   std::string AddFile(const std::string& name, const std::string& bytes = {});
+  std::string AddCopy(const std::string& source, const std::string& name);
   std::string AddFolder(const std::string& name);
 
  private:

@@ -1,0 +1,15 @@
+// Where the Open URL command finds its map of local path prefixes to URL
+// prefixes, and the entry that registration seeds.
+#pragma once
+
+namespace oddments {
+
+// Under HKEY_CURRENT_USER: each value's name is a path prefix, its data the
+// URL that replaces it.
+inline constexpr char kUrlMapKey[] = "SOFTWARE\\Marrowgate Code Workshop\\Oddments\\URLs";
+
+// The local web server's document root and its address.
+inline constexpr char kSeededUrlPrefix[] = "C:\\InetPub\\wwwroot";
+inline constexpr char kSeededUrl[] = "http://localhost";
+
+}  // namespace oddments

@@ -1,0 +1,44 @@
+// A registry key with everything below it, taken and put back by tests that
+// change registry state they do not own.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace oddments::test {
+
+// The view of this test program's own bitness, named explicitly.
+constexpr REGSAM kOwnView = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+
+struct RegValue {
+  std::string name;
+  DWORD type = 0;
+  std::string data;  // raw bytes, a string's terminator included
+  bool operator==(const RegValue&) const = default;
+};
+
+struct RegTree {
+  std::vector<RegValue> values;  // in enumeration order
+  std::vector<std::pair<std::string, RegTree>> subkeys;
+  bool operator==(const RegTree&) const = default;
+};
+
+// The tree at path, or nothing when the key does not exist.
+std::optional<RegTree> TakeTree(HKEY root, const std::string& path);
+
+// Deletes path with everything below it, then recreates tree there if any.
+void PutTree(HKEY root, const std::string& path, const std::optional<RegTree>& tree);
+
+std::optional<RegValue> ReadValue(HKEY root, const std::string& path, const std::string& name);
+bool KeyExists(HKEY root, const std::string& path);
+void WriteString(HKEY root, const std::string& path, const std::string& name, const std::string& text);
+
+// A REG_SZ value as registration writes it: text plus its terminator.
+inline RegValue StringValue(const std::string& name, const std::string& text) {
+  return {name, REG_SZ, text + '\0'};
+}
+
+}  // namespace oddments::test
