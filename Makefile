@@ -1,5 +1,5 @@
 # Entry points on a fresh Debian machine; each installs what is missing.
-.PHONY: deps build test demo clean
+.PHONY: deps build test demo bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -15,6 +15,9 @@ test: build
 
 demo: build
 	scripts/demo.sh
+
+bench: build
+	scripts/bench.sh
 
 clean:
 	rm -rf build

@@ -20,6 +20,7 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 scripts/wine-run cmd /c exit >/dev/null 2>&1
 samples="$WINEPREFIX/drive_c/Oddments Demo"
 mkdir -p "$samples/Sub folder"
+rm -f "$samples/notes.txt" "$samples/read me.txt"
 printf 'Plain ANSI text\r\n' >"$samples/notes.txt"
 printf 'Second file\r\n' >"$samples/read me.txt"
 
@@ -31,7 +32,30 @@ run_host() {
   scripts/wine-run "build/$arch/oddments-host.exe" "$@" || echo "(host exit status $?)"
 }
 
+# Only what a command did: the invocation, any message box, and with
+# --clipboard what the clipboard then holds.
+run_command() {
+  local arch=$1 shown='InvokeCommand|message box|answered'
+  shift
+  if [ "$1" = --clipboard ]; then
+    shown="$shown|clipboard|CF_"
+    shift
+  fi
+  echo
+  echo "== $arch: oddments-host $*"
+  scripts/wine-run "build/$arch/oddments-host.exe" --answer ok "$@" | grep -E "$shown" || echo "(host failed)"
+}
+
+attributes() {
+  for path in "$@"; do scripts/wine-run cmd /c attrib "$path" | tr -d '\r'; done
+}
+write_time() { stat -c '%y' "$samples/$1"; }
+
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+notes='C:\Oddments Demo\notes.txt'
+readme='C:\Oddments Demo\read me.txt'
+folder='C:\Oddments Demo\Sub folder'
 
 for arch in win32 win64; do
   dll=$(windows_path "$top/build/$arch/shexOddments.dll")
@@ -41,6 +65,18 @@ for arch in win32 win64; do
   regsvr32='C:\windows\system32\regsvr32.exe'
   [ "$arch" = win32 ] && regsvr32='C:\windows\syswow64\regsvr32.exe'
   scripts/wine-run "$regsvr32" /s "$dll" && echo "registered" || echo "regsvr32 failed: $?"
-  run_host "$arch" 'C:\Oddments Demo\notes.txt' 'C:\Oddments Demo\read me.txt'
-  run_host "$arch" 'C:\Oddments Demo\Sub folder'
+
+  # The whole way, once: activation, selection, the menu.
+  run_host "$arch" --run "Copy UNC" "$notes" "$readme" "$folder"
+  run_command "$arch" --clipboard --run "Copy UNC" --ctrl "$notes" "$readme" "$folder"
+
+  run_command "$arch" --run "Set read-only" "$notes" "$readme"
+  attributes "$notes" "$readme"
+  run_command "$arch" --run "Set read-only" --ctrl "$notes" "$readme"
+  attributes "$notes" "$readme"
+
+  touch -d '2001-02-03 04:05:06' "$samples/notes.txt"
+  echo "before Touch: $(write_time notes.txt)"
+  run_command "$arch" --run "Touch (set date)" "$notes"
+  echo "after Touch:  $(write_time notes.txt)"
 done

@@ -22,7 +22,7 @@ class TContextMenuFactory final : public TComObjectFactory {
   void UpdateRegistry(bool doRegister) override;
 };
 
-class TContextMenu final : public ComObjectWith<IShellExtInit> {
+class TContextMenu final : public ComObjectWith<IShellExtInit, IContextMenu> {
  public:
   using FileList = std::vector<std::string>;
 
@@ -36,12 +36,31 @@ class TContextMenu final : public ComObjectWith<IShellExtInit> {
   // Appends the data object's drop list to Files, each path whole.
   HRESULT SEIInitialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* lpdobj, HKEY hKeyProgID) noexcept;
 
+  // The "Odd&ments" popup with the five commands at idCmdFirst + 1 to + 5.
+  STDMETHODIMP QueryContextMenu(HMENU Menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
+                                UINT uFlags) noexcept override;
+  // Runs the command at the offset lpVerb gives; a command's failure is shown
+  // to the user and never reaches the shell.
+  STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* lpici) noexcept override;
+  STDMETHODIMP GetCommandString(UINT_PTR idCmd, UINT uType, UINT* pwReserved, CHAR* pszName,
+                                UINT cchMax) noexcept override;
+
   const FileList& SelectedFiles() const noexcept { return *Files; }
 
  protected:
   void Initialize() override;
 
  private:
+  using Command = void (TContextMenu::*)();
+
+  // Runs command and shows whatever failure it raises in the error box.
+  void RunGuarded(Command command) noexcept;
+
+  // The commands, by menu offset 1 to 5. Each reads the Ctrl key itself.
+  void CopyUNC();
+  void ReadOnly();
+  void Touch();
+
   // The selection in the shell's order; exists from Initialize on.
   std::unique_ptr<FileList> Files;
 };

@@ -7,12 +7,9 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "../server/com_ptr.h"
-#include "../server/com_server.h"
-#include "../shellext/shexOddments1.h"
 #include "../tools/shell_selection.h"
 #include "support/alloc_failure.h"
-#include "support/com_environment.h"
+#include "support/module_environment.h"
 #include "support/drop_block.h"
 #include "support/fake_data_object.h"
 #include "support/temp_files.h"
@@ -27,33 +24,11 @@ using test::WideDropBlock;
 using test::WidePath;
 using FileList = TContextMenu::FileList;
 
-class ModuleEnvironment : public test::OleEnvironment {
- public:
-  void SetUp() override {
-    OleEnvironment::SetUp();
-    SetServerStartup(GetModuleHandleA(nullptr), &StartContextMenuModule);
-    ASSERT_TRUE(EnsureServerStarted());
-  }
-  void TearDown() override {
-    StopServer();
-    OleEnvironment::TearDown();
-  }
-};
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new test::ModuleEnvironment);
 
-ComPtr<IShellExtInit> NewHandler() {
-  ComPtr<IShellExtInit> handler;
-  TComObjectFactory* factory = ComClassManager().GetFactoryFromClassID(CLASS_CONTEXTMENU);
-  EXPECT_NE(factory, nullptr);
-  if (factory) {
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, handler.ReceiveVoid()), S_OK);
-  }
-  return handler;
-}
+using test::NewHandler;
 
-const FileList& Files(const ComPtr<IShellExtInit>& handler) {
-  return static_cast<TContextMenu*>(handler.Get())->SelectedFiles();
-}
+const FileList& Files(const ComPtr<IShellExtInit>& handler) { return test::Object(handler).SelectedFiles(); }
 
 HRESULT InitializeWith(const ComPtr<IShellExtInit>& handler, const std::vector<std::string>& paths) {
   std::vector<std::wstring> wide;
@@ -75,7 +50,13 @@ TEST(ContextMenuObject, ServesItsInterfacesWithOneIdentityAndCount) {
   ASSERT_TRUE(errorInfo);
   EXPECT_EQ(errorInfo.As<IUnknown>().Get(), identity.Get());
   EXPECT_EQ(errorInfo.As<IShellExtInit>().Get(), handler.Get());
+  const ComPtr<IContextMenu> menu = handler.As<IContextMenu>();
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(menu.As<IUnknown>().Get(), identity.Get());
+  EXPECT_EQ(menu->AddRef(), 5u) << "handler, identity, errorInfo, menu, and this one";
+  menu->Release();
   EXPECT_EQ(errorInfo->InterfaceSupportsErrorInfo(IID_IShellExtInit), S_OK);
+  EXPECT_EQ(errorInfo->InterfaceSupportsErrorInfo(IID_IContextMenu), S_OK);
   EXPECT_EQ(errorInfo->InterfaceSupportsErrorInfo(IID_IDataObject), S_FALSE);
   EXPECT_FALSE(handler.As<IDataObject>());
   EXPECT_TRUE(Files(handler).empty()) << "Files exists, empty, before any Initialize";

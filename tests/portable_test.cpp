@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "../server/frame_text.h"
+#include "../shellext/command_text.h"
 #include "../shellext/drop_list.h"
 #include "support/drop_block.h"
 
@@ -98,6 +99,54 @@ TEST(DropList, ReadsTenThousandEntries) {
   std::vector<std::u16string> wide;
   for (const auto& path : paths) wide.push_back(Widen(path));
   EXPECT_EQ(Read(WideDropBlock(wide)), paths);
+}
+
+LeadBytes NoLeadBytes() { return LeadBytes{}; }
+
+// Shift-JIS: 0x81-0x9F and 0xE0-0xFC open a two-byte character.
+LeadBytes ShiftJisLeadBytes() {
+  LeadBytes lead{};
+  for (int b = 0x81; b <= 0x9F; ++b) lead[b] = true;
+  for (int b = 0xE0; b <= 0xFC; ++b) lead[b] = true;
+  return lead;
+}
+
+TEST(ItemName, IsWhatFollowsTheLastBackslash) {
+  EXPECT_EQ(ItemName("C:\\dir\\file.txt", NoLeadBytes()), "file.txt");
+  EXPECT_EQ(ItemName("\\\\server\\share", NoLeadBytes()), "share");
+  EXPECT_EQ(ItemName("plain", NoLeadBytes()), "plain");
+  EXPECT_EQ(ItemName("C:\\", NoLeadBytes()), "");
+  EXPECT_EQ(ItemName("C:\\a/b", NoLeadBytes()), "a/b") << "a slash is no separator";
+  EXPECT_EQ(ItemName("", NoLeadBytes()), "");
+}
+
+TEST(ItemName, SecondByteOfADoubleByteCharacterIsNoSeparator) {
+  // 0x95 0x5C is one Shift-JIS character whose second byte is a backslash.
+  const std::string name = "\x95\x5C.txt";
+  EXPECT_EQ(ItemName("C:\\dir\\" + name, ShiftJisLeadBytes()), name);
+  EXPECT_EQ(ItemName("C:\\dir\\" + name, NoLeadBytes()), ".txt") << "a single-byte code page splits there";
+  EXPECT_EQ(ItemName("C:\\dir\\\x95", ShiftJisLeadBytes()), "\x95") << "a lead byte at the very end";
+}
+
+TEST(LinesAndTrim, JoinEndsEveryEntryAndTrimTakesOnlyTheEnds) {
+  EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
+  EXPECT_EQ(JoinLines({}), "");
+  EXPECT_EQ(TrimControl(" \t\x01" "a \r\n b\x20\x1F\r\n"), "a \r\n b");
+  EXPECT_EQ(TrimControl("\xA0x\xA0"), "\xA0x\xA0") << "bytes above 0x7F are not control characters";
+  EXPECT_EQ(TrimControl(std::string(" \0 ", 3)), "");
+}
+
+TEST(DosDateTime, PacksTheFieldsAtTwoSecondResolution) {
+  // 2026-12-08 13:45:27: year 46, month 12, day 8; 13:45, 27 / 2 = 13.
+  EXPECT_EQ(DosDateTime(2026, 12, 8, 13, 45, 27), (46u << 25 | 12u << 21 | 8u << 16 | 13u << 11 | 45u << 5 | 13u));
+  EXPECT_EQ(DosDateTime(2026, 12, 8, 13, 45, 26), DosDateTime(2026, 12, 8, 13, 45, 27));
+  EXPECT_EQ(DosDateTime(1980, 1, 1, 0, 0, 0), (1u << 21 | 1u << 16));
+  EXPECT_EQ(DosDateTime(2099, 12, 31, 23, 59, 59), (119u << 25 | 12u << 21 | 31u << 16 | 23u << 11 | 59u << 5 | 29u));
+}
+
+TEST(DosDateTime, IsZeroOutsideItsYears) {
+  EXPECT_EQ(DosDateTime(1979, 12, 31, 23, 59, 59), 0u);
+  EXPECT_EQ(DosDateTime(2100, 1, 1, 0, 0, 0), 0u);
 }
 
 }  // namespace

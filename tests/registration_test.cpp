@@ -237,7 +237,9 @@ TEST_F(Registration, ApprovedListThatCannotBeOpenedWritesNothingIntoItsParent) {
 TEST_F(Registration, ComActivatesTheRegisteredClassForRealFiles) {
   test::TempFolder folder;
   const std::string a = folder.AddFile("alpha.txt", "a"), b = folder.AddFile("beta.txt", "b");
-  const std::string host = test::CommandLine({test::ProgramFolder() + "\\oddments-host.exe", a, b});
+  // Set read-only: a command that needs neither the clipboard nor a person.
+  const std::string host =
+      test::CommandLine({test::ProgramFolder() + "\\oddments-host.exe", "--run", "Set read-only", a, b});
 
   const auto unregistered = test::RunProcess(host);
   EXPECT_NE(unregistered.exitCode, 0u);
@@ -250,6 +252,7 @@ TEST_F(Registration, ComActivatesTheRegisteredClassForRealFiles) {
       << registered.output;
   EXPECT_TRUE(std::regex_search(registered.output, std::regex(R"(IShellExtInit::Initialize +=  ?0x00000000 S_OK)")))
       << registered.output;
+  EXPECT_TRUE(GetFileAttributesA(b.c_str()) & FILE_ATTRIBUTE_READONLY) << "the command ran in the host";
 }
 
 }  // namespace

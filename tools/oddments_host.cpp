@@ -1,44 +1,65 @@
 // The try-out host: does with the extension what Explorer does with a
 // context-menu handler, printing every step and its HRESULT.
 //
-//   oddments-host [--dll PATH] FILE...
+//   oddments-host [--dll PATH] [--run ENTRY] [--ctrl] [--answer ok|cancel] FILE...
 //
 // Without --dll it finds the handler as Explorer does: the class registered
 // under HKEY_CLASSES_ROOT\*\shellex\ContextMenuHandlers\Oddments (Folder\...
 // when the first item is a folder), created by COM from the class's
 // InprocServer32 key. With --dll it loads that DLL and asks its
-// DllGetClassObject. Either way it then builds shell32's data object for the
-// files and hands it to IShellExtInit::Initialize.
+// DllGetClassObject. It then hands shell32's data object for the files to
+// IShellExtInit::Initialize, builds the context menu and prints it.
+//
+// --run runs one entry, by offset (1 to 5) or caption ("Copy UNC"), with Ctrl
+// held for --ctrl, then prints the clipboard and the message boxes shown;
+// --answer closes each box with OK or Cancel. Without --run the popup opens
+// in a window, for a person to pick an entry.
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cwctype>
 #include <string>
 #include <vector>
 
 #include "../server/com_ptr.h"
-#include "../server/guid_text.h"
 #include "../server/handles.h"
-#include "../shellext/class_id.h"
+#include "host_activation.h"
+#include "host_output.h"
 #include "shell_selection.h"
 
 using namespace oddments;
+using namespace oddments::host;
 
 namespace {
 
 struct Options {
   std::wstring dll;
+  std::wstring run;
+  bool ctrl = false;
+  int answer = 0;
   std::vector<std::wstring> files;
 };
 
-void PrintUsage() { std::fprintf(stderr, "usage: oddments-host [--dll PATH] FILE...\n"); }
+void PrintUsage() {
+  std::fprintf(stderr, "usage: oddments-host [--dll PATH] [--run ENTRY] [--ctrl] [--answer ok|cancel] FILE...\n");
+}
 
 bool ParseOptions(int argc, wchar_t** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
-    if (arg == L"--dll" && i + 1 < argc) {
+    const bool hasValue = i + 1 < argc;
+    if (arg == L"--dll" && hasValue) {
       options.dll = argv[++i];
+    } else if (arg == L"--run" && hasValue) {
+      options.run = argv[++i];
+    } else if (arg == L"--ctrl") {
+      options.ctrl = true;
+    } else if (arg == L"--answer" && hasValue) {
+      const std::wstring answer = argv[++i];
+      if (answer != L"ok" && answer != L"cancel") return false;
+      options.answer = answer == L"ok" ? IDOK : IDCANCEL;
     } else if (arg.starts_with(L"--")) {
       return false;
     } else {
@@ -47,23 +68,6 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
   }
   return !options.files.empty();
 }
-
-std::string Narrow(const std::wstring& text) {
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow.data(), bytes, nullptr, nullptr);
-  narrow.resize(narrow.size() - 1);
-  return narrow;
-}
-
-std::wstring WidenAscii(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
-// Prints one step; true when it succeeded.
-bool Step(const std::string& what, HRESULT result) {
-  std::printf("%-56s = 0x%08lX %s\n", what.c_str(), static_cast<unsigned long>(result), HResultName(result));
-  return SUCCEEDED(result);
-}
-
 
 // What the data object carries, as the handler will read it.
 void PrintSelection(IDataObject* dataObject) {
@@ -81,79 +85,118 @@ void PrintSelection(IDataObject* dataObject) {
   }
 }
 
-ComPtr<IClassFactory> FactoryFromDll(const std::wstring& dll) {
-  const HMODULE module = LoadLibraryW(dll.c_str());
-  std::printf("LoadLibrary %s: %s\n", Narrow(dll).c_str(), module ? "loaded" : "failed");
-  if (!module) return {};
-  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-  const auto getClassObject = reinterpret_cast<GetClassObject>(
-      reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-  if (!getClassObject) {
-    std::printf("DllGetClassObject: not exported\n");
-    return {};
-  }
-  ComPtr<IClassFactory> factory;
-  Step("DllGetClassObject(" + GuidText(CLASS_CONTEXTMENU) + ")",
-       getClassObject(CLASS_CONTEXTMENU, IID_IClassFactory, factory.ReceiveVoid()));
-  return factory;
+// The first identifier the host grants, as Explorer grants small ones.
+constexpr UINT kFirstId = 1;
+constexpr UINT kLastId = 0x7FFF;
+
+struct BuiltMenu {
+  oddments::Menu menu{CreatePopupMenu()};
+  std::vector<std::pair<UINT, std::string>> entries;  // offset and caption
+};
+
+std::string MenuText(HMENU menu, UINT position) {
+  char text[128] = {};
+  GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
+  return text;
 }
 
-ComPtr<IShellExtInit> HandlerFromDll(const std::wstring& dll) {
-  const ComPtr<IClassFactory> factory = FactoryFromDll(dll);
-  ComPtr<IShellExtInit> handler;
-  if (factory) {
-    Step("IClassFactory::CreateInstance(IShellExtInit)",
-         factory->CreateInstance(nullptr, IID_IShellExtInit, handler.ReceiveVoid()));
+// The shell's menu with the handler's popup, printed as it came out.
+bool BuildMenu(IContextMenu* handler, BuiltMenu& built) {
+  AppendMenuA(built.menu.Get(), MF_STRING, kLastId, "&Open");
+  if (!Step("IContextMenu::QueryContextMenu", handler->QueryContextMenu(built.menu.Get(), 0, kFirstId, kLastId - 1,
+                                                                        CMF_NORMAL))) {
+    return false;
   }
-  return handler;
+  const int count = GetMenuItemCount(built.menu.Get());
+  for (int position = 0; position < count; ++position) {
+    const HMENU popup = GetSubMenu(built.menu.Get(), position);
+    std::printf("  %s%s\n", MenuText(built.menu.Get(), position).c_str(), popup ? " >" : "");
+    if (!popup) continue;
+    for (int entry = 0; entry < GetMenuItemCount(popup); ++entry) {
+      const UINT id = GetMenuItemID(popup, entry);
+      const std::string caption = MenuText(popup, entry);
+      std::printf("    [id %u, offset %u] %s\n", id, id - kFirstId, caption.c_str());
+      built.entries.emplace_back(id - kFirstId, caption);
+    }
+  }
+  return true;
 }
 
-// The class that Explorer would load for the item: the handler key's value.
-bool RegisteredHandlerClass(const std::wstring& firstItem, CLSID& classID) {
-  const DWORD attributes = GetFileAttributesW(firstItem.c_str());
-  const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-  const std::wstring key = std::wstring(folder ? L"Folder" : L"*") + L"\\shellex\\ContextMenuHandlers\\Oddments";
-  wchar_t text[64] = {};
-  DWORD size = sizeof text - sizeof(wchar_t);
-  const LSTATUS status = RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &size);
-  std::printf("HKEY_CLASSES_ROOT\\%s: %s\n", Narrow(key).c_str(),
-              status == ERROR_SUCCESS ? Narrow(text).c_str() : "not registered");
-  return status == ERROR_SUCCESS && Step("CLSIDFromString", CLSIDFromString(text, &classID));
+// "Copy UNC" for "&Copy UNC", lower case, to match what a person types.
+std::string Plain(const std::string& caption) {
+  std::string plain;
+  for (const char c : caption) {
+    if (c != '&' && c != '.') plain += static_cast<char>(std::towlower(static_cast<unsigned char>(c)));
+  }
+  return plain;
 }
 
-// The DLL that COM will load for the class.
-void PrintServer(const CLSID& classID) {
-  const std::wstring key = L"CLSID\\" + WidenAscii(GuidText(classID)) + L"\\InprocServer32";
-  wchar_t path[MAX_PATH] = {};
-  DWORD size = sizeof path - sizeof(wchar_t);
-  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path, &size) == ERROR_SUCCESS) {
-    std::printf("InprocServer32: %s\n", Narrow(path).c_str());
+UINT FindEntry(const BuiltMenu& built, const std::wstring& wanted) {
+  const std::string name = Plain(Narrow(wanted));
+  for (const auto& [offset, caption] : built.entries) {
+    if (Plain(caption) == name || std::to_string(offset) == name) return offset;
   }
+  return 0;
 }
 
-ComPtr<IShellExtInit> HandlerFromRegistry(const std::wstring& firstItem) {
-  CLSID classID{};
-  ComPtr<IShellExtInit> handler;
-  if (RegisteredHandlerClass(firstItem, classID)) {
-    PrintServer(classID);
-    Step("CoCreateInstance(CLSCTX_INPROC_SERVER, IShellExtInit)",
-         CoCreateInstance(classID, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, handler.ReceiveVoid()));
-  }
-  return handler;
+// The popup in a real window, for a person to pick from; 0 when none is.
+UINT PickEntry(const BuiltMenu& built) {
+  const HWND window = CreateWindowExA(0, "STATIC", "Oddments try-out host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, 320, 120, nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(window);
+  POINT cursor;
+  GetCursorPos(&cursor);
+  std::printf("pick an entry from the menu (Esc for none)\n");
+  std::fflush(stdout);
+  const auto id = static_cast<UINT>(
+      TrackPopupMenu(built.menu.Get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, window, nullptr));
+  DestroyWindow(window);
+  return id && id != kLastId ? id - kFirstId : 0;
+}
+
+void HoldCtrl(bool held) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = held ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+bool RunEntry(IContextMenu* handler, UINT offset, const Options& options) {
+  const BoxWatcher boxes(options.answer);
+  HoldCtrl(options.ctrl);
+  CMINVOKECOMMANDINFO info{};
+  info.cbSize = sizeof info;
+  info.lpVerb = MAKEINTRESOURCEA(offset);
+  info.nShow = SW_SHOWNORMAL;
+  const bool ran = Step("IContextMenu::InvokeCommand(offset " + std::to_string(offset) +
+                            (options.ctrl ? ", Ctrl held)" : ")"),
+                        handler->InvokeCommand(&info));
+  HoldCtrl(false);
+  PrintClipboard();
+  return ran;
 }
 
 int Run(const Options& options) {
   const ComPtr<IShellExtInit> init =
       options.dll.empty() ? HandlerFromRegistry(options.files.front()) : HandlerFromDll(options.dll);
   if (!init) return 1;
-
   ComPtr<IDataObject> dataObject;
   if (!Step("shell data object for " + std::to_string(options.files.size()) + " item(s)",
             ShellDataObject(options.files, dataObject))) {
     return 1;
   }
   PrintSelection(dataObject.Get());
-  return Step("IShellExtInit::Initialize", init->Initialize(nullptr, dataObject.Get(), nullptr)) ? 0 : 1;
+  if (!Step("IShellExtInit::Initialize", init->Initialize(nullptr, dataObject.Get(), nullptr))) return 1;
+
+  const ComPtr<IContextMenu> handler = init.As<IContextMenu>();
+  BuiltMenu built;
+  if (!handler || !BuildMenu(handler.Get(), built)) return 1;
+  const UINT offset = options.run.empty() ? PickEntry(built) : FindEntry(built, options.run);
+  if (!offset) {
+    if (!options.run.empty()) std::printf("no entry \"%s\"\n", Narrow(options.run).c_str());
+    return options.run.empty() ? 0 : 2;
+  }
+  return RunEntry(handler.Get(), offset, options) ? 0 : 1;
 }
 
 }  // namespace

@@ -1,0 +1,36 @@
+// The clipboard as another program sees it: what it holds, and a program
+// that holds it open.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace oddments::test {
+
+// The whole block of a format, GlobalSize bytes, or nothing when absent.
+std::optional<std::string> ClipboardBlock(UINT format);
+
+// The formats the clipboard holds, in its order.
+std::vector<UINT> ClipboardFormats();
+
+// Replaces the clipboard's content with these bytes in format.
+void PutOnClipboard(UINT format, const std::string& bytes);
+
+// Another process with the clipboard open through a window of its own,
+// until this object goes.
+class ClipboardHolder {
+ public:
+  ClipboardHolder();
+  ~ClipboardHolder();
+  ClipboardHolder(const ClipboardHolder&) = delete;
+  ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+
+ private:
+  HANDLE release_ = nullptr;
+  HANDLE process_ = nullptr;
+};
+
+}  // namespace oddments::test
