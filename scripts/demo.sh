@@ -20,9 +20,14 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 scripts/wine-run cmd /c exit >/dev/null 2>&1
 samples="$WINEPREFIX/drive_c/Oddments Demo"
 mkdir -p "$samples/Sub folder"
-rm -f "$samples/notes.txt" "$samples/read me.txt"
+rm -f "$samples"/*.txt
 printf 'Plain ANSI text\r\n' >"$samples/notes.txt"
 printf 'Second file\r\n' >"$samples/read me.txt"
+# One file for each byte-order mark, and UTF-8 with a broken sequence.
+printf '\xff\xfeU\x00T\x00F\x00-\x001\x006\x00 \x00\xe9\x00\r\x00\n\x00' >"$samples/utf16.txt"
+printf '\xef\xbb\xbfUTF-8 \xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82 \xf0\x9f\x98\x80\r\n' >"$samples/utf8.txt"
+printf 'ANSI caf\xe9 \x80 5\r\n' >"$samples/ansi.txt"
+printf '\xef\xbb\xbfbroken \xc3( and \xed\xa0\x80 here\r\n' >"$samples/bad utf8.txt"
 
 run_host() {
   local arch=$1
@@ -43,7 +48,7 @@ run_command() {
   fi
   echo
   echo "== $arch: oddments-host $*"
-  scripts/wine-run "build/$arch/oddments-host.exe" --answer ok "$@" | grep -E "$shown" || echo "(host failed)"
+  scripts/wine-run "build/$arch/oddments-host.exe" --answer ok "$@" | grep -aE "$shown" || echo "(host failed)"
 }
 
 attributes() {
@@ -53,6 +58,7 @@ write_time() { stat -c '%y' "$samples/$1"; }
 
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
+D='C:\Oddments Demo'
 notes='C:\Oddments Demo\notes.txt'
 readme='C:\Oddments Demo\read me.txt'
 folder='C:\Oddments Demo\Sub folder'
@@ -74,6 +80,10 @@ for arch in win32 win64; do
   attributes "$notes" "$readme"
   run_command "$arch" --run "Set read-only" --ctrl "$notes" "$readme"
   attributes "$notes" "$readme"
+
+  # Joined from the last selected to the first.
+  run_command "$arch" --clipboard --run "Copy content" "$D\\ansi.txt" "$D\\utf8.txt" "$D\\utf16.txt" "$D\\bad utf8.txt"
+  run_command "$arch" --clipboard --run "Copy content" --ctrl "$notes"
 
   touch -d '2001-02-03 04:05:06' "$samples/notes.txt"
   echo "before Touch: $(write_time notes.txt)"

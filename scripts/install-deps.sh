@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs the cross toolchain, Wine, Xvfb and the test frameworks on a Debian
-# machine. Idempotent: when everything is present it only checks and exits.
+# machine; with --fuzz also clang and its fuzzer runtime. Idempotent: when
+# everything is present it only checks and exits.
 set -euo pipefail
 
 packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32 wine64 xvfb xauth
-  googletest libbenchmark-dev cmake ninja-build make
+  googletest libgtest-dev libbenchmark-dev cmake ninja-build make g++
 )
+if [ "${1:-}" = --fuzz ]; then packages+=(clang libclang-rt-14-dev); fi
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi

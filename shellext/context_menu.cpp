@@ -76,7 +76,7 @@ HRESULT TContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* lpici) noexcept {
   if (!IS_INTRESOURCE(lpici->lpVerb)) return E_FAIL;
   switch (LOWORD(reinterpret_cast<ULONG_PTR>(lpici->lpVerb))) {
     case 1: RunGuarded(&TContextMenu::CopyUNC); return S_OK;
-    case 2: return E_NOTIMPL;
+    case 2: RunGuarded(&TContextMenu::CopyContent); return S_OK;
     case 3: RunGuarded(&TContextMenu::ReadOnly); return S_OK;
     case 4: RunGuarded(&TContextMenu::Touch); return S_OK;
     case 5: return E_NOTIMPL;

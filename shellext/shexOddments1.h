@@ -58,6 +58,7 @@ class TContextMenu final : public ComObjectWith<IShellExtInit, IContextMenu> {
 
   // The commands, by menu offset 1 to 5. Each reads the Ctrl key itself.
   void CopyUNC();
+  void CopyContent();
   void ReadOnly();
   void Touch();
 

@@ -10,8 +10,10 @@ namespace {
 
 int g_answer = 0;
 
-// Bytes as text on one line: CR, LF, tab and other controls made visible.
-std::string Escaped(const std::string& bytes) {
+// Bytes as text on one line: CR, LF, tab and other controls made visible,
+// and with escapeHigh bytes above 0x7F too (ANSI text, which a UTF-8
+// terminal would garble).
+std::string Escaped(const std::string& bytes, bool escapeHigh = false) {
   std::string shown;
   for (const char c : bytes) {
     const auto byte = static_cast<unsigned char>(c);
@@ -19,7 +21,7 @@ std::string Escaped(const std::string& bytes) {
     else if (c == '\n') shown += "\\n";
     else if (c == '\t') shown += "\\t";
     else if (c == '\\') shown += "\\\\";
-    else if (byte < 0x20) {
+    else if (byte < 0x20 || (escapeHigh && byte >= 0x80)) {
       char code[8];
       std::snprintf(code, sizeof code, "\\x%02X", byte);
       shown += code;
@@ -46,7 +48,8 @@ void PrintFormat(const char* name, UINT format) {
   const SIZE_T size = GlobalSize(block);
   const auto* data = static_cast<const char*>(GlobalLock(block));
   std::string text;
-  if (format == CF_UNICODETEXT) {
+  const bool unicode = format == CF_UNICODETEXT;
+  if (unicode) {
     const auto* units = reinterpret_cast<const wchar_t*>(data);
     std::size_t length = 0;
     while (length < size / 2 && units[length]) ++length;
@@ -55,7 +58,7 @@ void PrintFormat(const char* name, UINT format) {
     text.assign(data, strnlen(data, size));
   }
   GlobalUnlock(block);
-  std::printf("  %s (%lu bytes): \"%s\"\n", name, static_cast<unsigned long>(size), Escaped(text).c_str());
+  std::printf("  %s (%lu bytes): \"%s\"\n", name, static_cast<unsigned long>(size), Escaped(text, !unicode).c_str());
 }
 
 bool IsMessageBox(HWND window) {

@@ -43,6 +43,11 @@ std::vector<UINT> ClipboardFormats() {
   return formats;
 }
 
+void EmptyTheClipboard() {
+  const Opened clipboard;
+  EmptyClipboard();
+}
+
 void PutOnClipboard(UINT format, const std::string& bytes) {
   const Opened clipboard;
   EmptyClipboard();

@@ -16,6 +16,9 @@ std::optional<std::string> ClipboardBlock(UINT format);
 // The formats the clipboard holds, in its order.
 std::vector<UINT> ClipboardFormats();
 
+// Leaves the clipboard with nothing on it.
+void EmptyTheClipboard();
+
 // Replaces the clipboard's content with these bytes in format.
 void PutOnClipboard(UINT format, const std::string& bytes);
 
