@@ -29,6 +29,14 @@ printf '\xef\xbb\xbfUTF-8 \xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82 \xf0\
 printf 'ANSI caf\xe9 \x80 5\r\n' >"$samples/ansi.txt"
 printf '\xef\xbb\xbfbroken \xc3( and \xed\xa0\x80 here\r\n' >"$samples/bad utf8.txt"
 
+# No browser here: http URLs go to a stand-in that logs them.
+mkdir -p "$WINEPREFIX/drive_c/InetPub/wwwroot/docs"
+printf '<html>hello</html>\r\n' >"$WINEPREFIX/drive_c/InetPub/wwwroot/docs/Read Me.htm"
+printf '<html>other</html>\r\n' >"$WINEPREFIX/drive_c/InetPub/wwwroot/docs/other.htm"
+recorder=$(printf 'Z:%s' "$top/build/win64/url_recorder.exe" | tr / '\\')
+scripts/wine-run reg add 'HKCR\http\shell\open\command' /ve /f \
+  /d "\"$recorder\" \"C:\\Oddments Demo\\opened URLs.log\" \"%1\"" >/dev/null
+
 run_host() {
   local arch=$1
   shift
@@ -40,7 +48,7 @@ run_host() {
 # Only what a command did: the invocation, any message box, and with
 # --clipboard what the clipboard then holds.
 run_command() {
-  local arch=$1 shown='InvokeCommand|message box|answered'
+  local arch=$1 shown='InvokeCommand|message box|answered|opened URL'
   shift
   if [ "$1" = --clipboard ]; then
     shown="$shown|clipboard|CF_"
@@ -48,7 +56,8 @@ run_command() {
   fi
   echo
   echo "== $arch: oddments-host $*"
-  scripts/wine-run "build/$arch/oddments-host.exe" --answer ok "$@" | grep -aE "$shown" || echo "(host failed)"
+  scripts/wine-run "build/$arch/oddments-host.exe" --answer ok --url-log 'C:\Oddments Demo\opened URLs.log' "$@" |
+    grep -aE "$shown" || echo "(host failed)"
 }
 
 attributes() {
@@ -84,6 +93,11 @@ for arch in win32 win64; do
   # Joined from the last selected to the first.
   run_command "$arch" --clipboard --run "Copy content" "$D\\ansi.txt" "$D\\utf8.txt" "$D\\utf16.txt" "$D\\bad utf8.txt"
   run_command "$arch" --clipboard --run "Copy content" --ctrl "$notes"
+
+  # Under the seeded C:\InetPub\wwwroot (only the first path opens), and
+  # outside the map.
+  run_command "$arch" --run "Open URL" 'C:\InetPub\wwwroot\docs\Read Me.htm' 'C:\InetPub\wwwroot\docs\other.htm'
+  run_command "$arch" --clipboard --run "Open URL" "$notes"
 
   touch -d '2001-02-03 04:05:06' "$samples/notes.txt"
   echo "before Touch: $(write_time notes.txt)"

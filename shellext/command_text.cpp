@@ -43,4 +43,36 @@ std::uint32_t DosDateTime(int year, int month, int day, int hour, int minute, in
   return (date << 16) | time;
 }
 
+namespace {
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (AsciiUpper(text[i]) != AsciiUpper(prefix[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::size_t> MatchUrlMapEntry(std::string_view path, const std::vector<std::string>& names) {
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (StartsWithIgnoringAsciiCase(path, names[i])) return i;
+  }
+  return std::nullopt;
+}
+
+std::string BuildUrl(std::string_view prefix, std::string_view path, std::size_t nameLength) {
+  std::string url(prefix);
+  for (const char c : path.substr(nameLength)) url += c == '\\' ? '/' : c;
+  return url;
+}
+
+std::string_view RegistryText(std::string_view data) {
+  if (!data.empty() && data.back() == '\0') data.remove_suffix(1);
+  return data;
+}
+
 }  // namespace oddments

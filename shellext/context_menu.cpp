@@ -79,7 +79,7 @@ HRESULT TContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* lpici) noexcept {
     case 2: RunGuarded(&TContextMenu::CopyContent); return S_OK;
     case 3: RunGuarded(&TContextMenu::ReadOnly); return S_OK;
     case 4: RunGuarded(&TContextMenu::Touch); return S_OK;
-    case 5: return E_NOTIMPL;
+    case 5: RunGuarded(&TContextMenu::OpenURL); return S_OK;
     default: return E_INVALIDARG;
   }
 }

@@ -61,6 +61,7 @@ class TContextMenu final : public ComObjectWith<IShellExtInit, IContextMenu> {
   void CopyContent();
   void ReadOnly();
   void Touch();
+  void OpenURL();
 
   // The selection in the shell's order; exists from Initialize on.
   std::unique_ptr<FileList> Files;

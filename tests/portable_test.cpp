@@ -149,5 +149,51 @@ TEST(DosDateTime, IsZeroOutsideItsYears) {
   EXPECT_EQ(DosDateTime(2100, 1, 1, 0, 0, 0), 0u);
 }
 
+struct UrlCase {
+  const char* what;
+  std::vector<std::string> names;  // in enumeration order
+  std::string path;
+  std::optional<std::size_t> match;
+};
+
+TEST(UrlMap, MatchesTheFirstEnumeratedNameThatBeginsThePath) {
+  const UrlCase cases[] = {
+      {"case folded", {"C:\\InetPub\\wwwroot"}, "c:\\inetpub\\WWWROOT\\a.htm", 0},
+      {"first wins over longer", {"C:\\web", "C:\\web\\deep"}, "C:\\web\\deep\\x", 0},
+      {"longer first wins", {"C:\\web\\deep", "C:\\web"}, "C:\\web\\deep\\x", 0},
+      {"default matches all", {"D:\\other", ""}, "C:\\anything", 1},
+      {"path equal to name", {"C:\\InetPub\\wwwroot"}, "C:\\InetPub\\wwwroot", 0},
+      {"characters, not components", {"C:\\InetPub\\wwwroot"}, "C:\\InetPub\\wwwroot2\\x.htm", 0},
+      {"shorter path never", {"C:\\InetPub\\wwwroot"}, "C:\\InetPub", std::nullopt},
+      {"UNC", {"\\\\server\\share"}, "\\\\SERVER\\Share\\dir\\f.txt", 0},
+      {"other UNC share", {"\\\\server\\share"}, "\\\\server\\other\\f.txt", std::nullopt},
+      {"letters above 0x7F are not folded", {"C:\\\xE9"}, "C:\\\xC9", std::nullopt},
+      {"empty path, empty name only", {"C:\\", ""}, "", 1},
+      {"no names", {}, "C:\\x", std::nullopt},
+  };
+  for (const UrlCase& c : cases) {
+    EXPECT_EQ(MatchUrlMapEntry(c.path, c.names), c.match) << c.what;
+  }
+}
+
+TEST(UrlMap, BuildsPrefixThenTheRestWithSlashesAndNothingEscaped) {
+  EXPECT_EQ(BuildUrl("http://localhost", "C:\\InetPub\\wwwroot\\docs\\Read Me.htm", 18),
+            "http://localhost/docs/Read Me.htm");
+  EXPECT_EQ(BuildUrl("http://localhost", "c:\\inetpub\\WWWROOT\\A.htm", 18), "http://localhost/A.htm")
+      << "the rest keeps its case";
+  EXPECT_EQ(BuildUrl("http://localhost", "C:\\InetPub\\wwwroot2\\x.htm", 18), "http://localhost2/x.htm");
+  EXPECT_EQ(BuildUrl("http://localhost", "C:\\InetPub\\wwwroot", 18), "http://localhost");
+  EXPECT_EQ(BuildUrl("file:\\\\%USERNAME%", "C:\\dir\\f #1?.txt", 0), "file:\\\\%USERNAME%C:/dir/f #1?.txt")
+      << "the prefix keeps its backslashes; the default entry takes the whole path";
+  EXPECT_EQ(BuildUrl("", "C:\\web\\a b", 6), "/a b");
+}
+
+TEST(UrlMap, RegistryTextDropsOnlyATerminatingZero) {
+  EXPECT_EQ(RegistryText(std::string_view("http://x\0", 9)), "http://x");
+  EXPECT_EQ(RegistryText("http://x"), "http://x") << "written without its terminator";
+  EXPECT_EQ(RegistryText(std::string_view("a\0b\0", 4)), std::string_view("a\0b", 3));
+  EXPECT_EQ(RegistryText(""), "");
+}
+
 }  // namespace
 }  // namespace oddments

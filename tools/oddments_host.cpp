@@ -1,7 +1,8 @@
 // The try-out host: does with the extension what Explorer does with a
 // context-menu handler, printing every step and its HRESULT.
 //
-//   oddments-host [--dll PATH] [--run ENTRY] [--ctrl] [--answer ok|cancel] FILE...
+//   oddments-host [--dll PATH] [--run ENTRY] [--ctrl] [--answer ok|cancel]
+//                 [--url-log FILE] FILE...
 //
 // Without --dll it finds the handler as Explorer does: the class registered
 // under HKEY_CLASSES_ROOT\*\shellex\ContextMenuHandlers\Oddments (Folder\...
@@ -13,7 +14,9 @@
 // --run runs one entry, by offset (1 to 5) or caption ("Copy UNC"), with Ctrl
 // held for --ctrl, then prints the clipboard and the message boxes shown;
 // --answer closes each box with OK or Cancel. Without --run the popup opens
-// in a window, for a person to pick an entry.
+// in a window, for a person to pick an entry. --url-log names the log of a
+// stand-in browser (url_recorder) registered for the URL's scheme; the host
+// then prints the URLs that Open URL opened.
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -39,11 +42,14 @@ struct Options {
   std::wstring run;
   bool ctrl = false;
   int answer = 0;
+  std::wstring urlLog;
   std::vector<std::wstring> files;
 };
 
 void PrintUsage() {
-  std::fprintf(stderr, "usage: oddments-host [--dll PATH] [--run ENTRY] [--ctrl] [--answer ok|cancel] FILE...\n");
+  std::fprintf(stderr,
+               "usage: oddments-host [--dll PATH] [--run ENTRY] [--ctrl] [--answer ok|cancel] [--url-log FILE] "
+               "FILE...\n");
 }
 
 bool ParseOptions(int argc, wchar_t** argv, Options& options) {
@@ -54,6 +60,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
       options.dll = argv[++i];
     } else if (arg == L"--run" && hasValue) {
       options.run = argv[++i];
+    } else if (arg == L"--url-log" && hasValue) {
+      options.urlLog = argv[++i];
     } else if (arg == L"--ctrl") {
       options.ctrl = true;
     } else if (arg == L"--answer" && hasValue) {
@@ -161,7 +169,35 @@ void HoldCtrl(bool held) {
   SetKeyboardState(keys);
 }
 
+LONGLONG FileSizeOf(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return static_cast<LONGLONG>(ULONGLONG{data.nFileSizeHigh} << 32 | data.nFileSizeLow);
+}
+
+// What the stand-in browser logged after from; the shell starts it on its
+// own, so it gets a few seconds.
+void PrintOpenedUrls(const std::wstring& log, LONGLONG from) {
+  for (int waited = 0; FileSizeOf(log) <= from && waited < 5000; waited += 100) Sleep(100);
+  const FileHandle file(CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+  std::string added;
+  if (file) {
+    LARGE_INTEGER start;
+    start.QuadPart = from;
+    SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN);
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got) added.append(buffer, got);
+  }
+  if (added.empty()) std::printf("opened URL: none\n");
+  for (std::size_t at = 0, end; (end = added.find('\n', at)) != std::string::npos; at = end + 1) {
+    std::printf("opened URL: %s\n", added.substr(at, end - at).c_str());
+  }
+}
+
 bool RunEntry(IContextMenu* handler, UINT offset, const Options& options) {
+  const LONGLONG logged = options.urlLog.empty() ? 0 : FileSizeOf(options.urlLog);
   const BoxWatcher boxes(options.answer);
   HoldCtrl(options.ctrl);
   CMINVOKECOMMANDINFO info{};
@@ -173,6 +209,7 @@ bool RunEntry(IContextMenu* handler, UINT offset, const Options& options) {
                         handler->InvokeCommand(&info));
   HoldCtrl(false);
   PrintClipboard();
+  if (!options.urlLog.empty()) PrintOpenedUrls(options.urlLog, logged);
   return ran;
 }
 
