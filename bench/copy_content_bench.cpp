@@ -23,6 +23,7 @@
 #include "../shellext/text_decode.h"
 #include "../tests/support/drop_block.h"
 #include "../tests/support/fake_data_object.h"
+#include "../tests/support/processes.h"
 #include "best_time.h"
 #include "sample_texts.h"
 
@@ -143,29 +144,8 @@ int PeakRun(const std::string& folder) {
 SIZE_T ChildPeak(const std::string& folder) {
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string line = std::string("\"") + self + "\" --peak \"" + folder + "\"";
-  char path[MAX_PATH], tempFolder[MAX_PATH];
-  GetTempPathA(MAX_PATH, tempFolder);
-  GetTempFileNameA(tempFolder, "pk", 0, path);
-  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-  const HANDLE out = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                                 CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out;
-  startup.hStdError = out;
-  PROCESS_INFORMATION process{};
-  CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  char text[64] = {};
-  DWORD got = 0;
-  SetFilePointer(out, 0, nullptr, FILE_BEGIN);
-  ReadFile(out, text, sizeof text - 1, &got, nullptr);
-  CloseHandle(out);
-  return static_cast<SIZE_T>(std::strtoul(text, nullptr, 10));
+  const auto result = test::RunProcess(test::CommandLine({self, "--peak", folder}));
+  return static_cast<SIZE_T>(std::strtoul(result.output.c_str(), nullptr, 10));
 }
 
 }  // namespace
