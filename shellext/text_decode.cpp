@@ -1,12 +1,15 @@
-// Plain text is mostly ASCII, so runs of it go 16 bytes at a time. Other
-// scripts come as runs of sequences of one length (2 bytes for Cyrillic, 3
-// for CJK, 4 for emoji), each decoded in a loop of its own whose branches
-// stay predictable. Whatever is left is ill-formed and gives one '?'.
+// Plain text is mostly ASCII, so runs of it go 16 bytes at a time, and a
+// sequence standing alone among them (an accented letter, a dash) is decoded
+// without leaving that loop. Other scripts come as runs of sequences of one
+// length (2 bytes for Cyrillic, 3 for CJK, 4 for emoji), each decoded in a
+// loop of its own whose branches stay predictable. Whatever is left is
+// ill-formed and gives one '?'.
 #include "text_decode.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -23,22 +26,96 @@ constexpr char16_t kReplacement = u'?';
 
 constexpr bool IsContinuation(Byte b) { return (b & 0xC0) == 0x80; }
 
-// Copies the ASCII bytes from p up to the first other byte or the end.
-void CopyAscii(const Byte*& p, const Byte* end, char16_t*& out) {
 #if defined(__SSE2__)
-  // All 16 bytes are widened before looking at them. That stays in bounds:
-  // no byte gives more than one unit, so out has at least as much room left
-  // as there is input, and a full load only happens while 16 bytes remain.
+// What a lead byte announces, by its bits 3 to 6 (the byte is 0x80 or
+// more). A byte that cannot lead gets a range that no value falls in, and
+// a length only to keep the shifts in range.
+struct SequenceShape {
+  std::uint32_t length;
+  std::uint32_t leadBits;
+  std::uint32_t continuationBits;  // of the four bytes taken low byte first
+  std::uint32_t minimum;
+  std::uint32_t span;  // maximum - minimum
+};
+
+constexpr SequenceShape kCannotLead = {2, 0, 0, 0xFFFFFFFF, 0};
+constexpr SequenceShape kTwoBytes = {2, 0x1F, 0x0000C000, 0x80, 0x7FF - 0x80};
+// Up to U+FFFD, as in IsAllowedThreeByteValue; the surrogates are left out
+// apart, for every length alike.
+constexpr SequenceShape kThreeBytes = {3, 0x0F, 0x00C0C000, 0x800, 0xFFFD - 0x800};
+constexpr SequenceShape kFourBytes = {4, 0x07, 0xC0C0C000, 0x10000, 0x10FFFF - 0x10000};
+constexpr SequenceShape kShapes[16] = {
+    kCannotLead, kCannotLead, kCannotLead, kCannotLead, kCannotLead, kCannotLead,
+    kCannotLead, kCannotLead, kTwoBytes,   kTwoBytes,   kTwoBytes,   kTwoBytes,
+    kThreeBytes, kThreeBytes, kFourBytes,  kCannotLead};
+
+struct Decoded {
+  std::uint32_t length;  // in bytes, as the lead announces it
+  bool wellFormed;
+};
+
+// Decodes the sequence at the non-ASCII byte at p, which has four bytes
+// left, into out. Amid ASCII its length is as good as random, so nothing
+// here branches on it: every length is worked out alike and the right one
+// picked. Two units are written even if fewer are due, or none: out has
+// room for four, and the caller goes on from the right place.
+Decoded DecodeIsolatedSequence(const Byte* p, char16_t* out) {
+  std::uint32_t bytes;  // the first byte lowest, as x86 loads them
+  std::memcpy(&bytes, p, sizeof bytes);
+  const SequenceShape& shape = kShapes[bytes >> 3 & 0x0F];
+  const std::uint32_t payload = (bytes & shape.leadBits) << 18 | (bytes >> 8 & 0x3F) << 12 |
+                                (bytes >> 16 & 0x3F) << 6 | (bytes >> 24 & 0x3F);
+  const std::uint32_t value = payload >> (24 - 6 * shape.length);
+  const bool continued = (bytes & shape.continuationBits) == (0x80808000 & shape.continuationBits);
+  const bool allowed = (value - shape.minimum <= shape.span) & (value - 0xD800 >= 0x800);
+  const std::uint32_t pair = 0 - (shape.length >> 2);
+  const std::uint32_t surrogates = (0xD7C0 + (value >> 10)) | (0xDC00 + (value & 0x3FF)) << 16;
+  const std::uint32_t units = value ^ ((value ^ surrogates) & pair);  // a mask, not a branch
+  out[0] = static_cast<char16_t>(units);
+  out[1] = static_cast<char16_t>(units >> 16);
+  const bool wellFormed = continued & allowed;
+  return {shape.length, wellFormed};
+}
+
+// Widens the bytes from p 16 at a time while they are ASCII and returns the
+// high bits of the first 16 that are not, with p at them, or 0 when fewer
+// than 16 are left. All 16 are widened before looking at them. That stays
+// in bounds: no byte gives more than one unit, so out has at least as much
+// room left as there is input. A loop of its own keeps p and out in
+// registers on 32-bit x86 too.
+unsigned WidenAsciiBlocks(const Byte*& p, const Byte* end, char16_t*& out) {
   const __m128i zero = _mm_setzero_si128();
   while (end - p >= 16) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(chunk, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(chunk, zero));
     const auto highBits = static_cast<unsigned>(_mm_movemask_epi8(chunk));
-    const int ascii = highBits == 0 ? 16 : std::countr_zero(highBits);
+    if (highBits != 0) return highBits;
+    p += 16;
+    out += 16;
+  }
+  return 0;
+}
+#endif
+
+// Copies the ASCII bytes from p up to the first other byte or the end,
+// decoding on the way the sequences that stand alone among them.
+void CopyAscii(const Byte*& p, const Byte* end, char16_t*& out) {
+#if defined(__SSE2__)
+  while (const unsigned highBits = WidenAsciiBlocks(p, end, out)) {
+    const int ascii = std::countr_zero(highBits);
     p += ascii;
     out += ascii;
-    if (highBits != 0) return;
+    // Decoded here when no other non-ASCII byte follows in the block past
+    // the four a sequence may take: where more come close together, the
+    // run loops do better. The exact path takes the last 3 bytes.
+    const bool alone = (highBits >> ascii) < 0x10;
+    if (!alone || end - p < 4) return;
+    const auto [length, wellFormed] = DecodeIsolatedSequence(p, out);
+    if (!wellFormed) return;
+    p += length;
+    out += 1 + (length >> 2);
+    if (p != end && *p >= 0x80) return;
   }
 #endif
   while (p != end && *p < 0x80) *out++ = *p++;

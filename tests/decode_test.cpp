@@ -153,6 +153,27 @@ TEST(DecodeUtf8, FindsSequencesAtEveryOffsetOfAsciiText) {
   }
 }
 
+// A refused form standing alone amid ASCII is decoded without leaving the
+// vector loop; it has to come out as the model has it at every offset too.
+TEST(DecodeUtf8, RefusesFormsAtEveryOffsetOfAsciiTextAsTheModelDoes) {
+  constexpr std::string_view refused[] = {"\xC0\x80"sv,         "\xC1\xBF"sv,
+                                          "\xE0\x9F\xBF"sv,     "\xED\xA0\x80"sv,
+                                          "\xED\xBF\xBF"sv,     "\xEF\xBF\xBE"sv,
+                                          "\xEF\xBF\xBF"sv,     "\xF0\x8F\xBF\xBF"sv,
+                                          "\xF4\x90\x80\x80"sv, "\xF8\x88\x80\x80"sv,
+                                          "\xC3" "a"sv,          "\xE4\xB8" "a"sv};
+  for (const std::string_view sequence : refused) {
+    for (std::size_t before = 0; before <= 20; ++before) {
+      for (std::size_t after = 0; after <= 20; ++after) {
+        const std::string bytes =
+            std::string(before, 'x') + std::string(sequence) + std::string(after, 'y');
+        ASSERT_EQ(Hex<char16_t>(Decode(bytes)), Hex<char16_t>(DecodeUtf8Model(bytes)))
+            << "input " << Hex<char>(bytes);
+      }
+    }
+  }
+}
+
 // Any value up to 0x1FFFFF in its shortest form, allowed or not.
 void AppendEncoded(std::string& bytes, char32_t value) {
   constexpr unsigned kLeadMarks[] = {0x00, 0xC0, 0xE0, 0xF0};
