@@ -47,17 +47,16 @@ DWORD ReadAt(HANDLE file, ULONGLONG offset, void* into, ULONGLONG count) {
   return delivered;
 }
 
-// Room for a file's text: no byte gives more than one code unit.
-ULONGLONG UnitsBound(ULONGLONG size) { return size; }
-
 // The sizes of the selected files, read without opening them, so that the
 // block can be made once; a file that grows before it is read makes it grow.
+// A file's size in bytes bounds its text in code units: no byte of any of
+// the three kinds gives more than one.
 std::size_t SelectionBound(const TContextMenu::FileList& files) {
   ULONGLONG total = 0;
   for (const std::string& path : files) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) continue;
-    total += UnitsBound(ULONGLONG{data.nFileSizeHigh} << 32 | data.nFileSizeLow);
+    total += ULONGLONG{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
     if (total > SIZE_MAX / sizeof(char16_t)) throw EOutOfMemory();
   }
   return static_cast<std::size_t>(total);

@@ -26,6 +26,11 @@ constexpr char16_t kReplacement = u'?';
 
 constexpr bool IsContinuation(Byte b) { return (b & 0xC0) == 0x80; }
 
+// U+FFFE and U+FFFF are refused: they would read as a byte-swapped order
+// mark. Past U+10FFFF, UTF-16 cannot hold a value.
+constexpr char32_t kLastThreeByteValue = 0xFFFD;
+constexpr char32_t kLastCodePoint = 0x10FFFF;
+
 #if defined(__SSE2__)
 // What a lead byte announces, by its bits 3 to 6 (the byte is 0x80 or
 // more). A byte that cannot lead gets a range that no value falls in, and
@@ -40,10 +45,9 @@ struct SequenceShape {
 
 constexpr SequenceShape kCannotLead = {2, 0, 0, 0xFFFFFFFF, 0};
 constexpr SequenceShape kTwoBytes = {2, 0x1F, 0x0000C000, 0x80, 0x7FF - 0x80};
-// Up to U+FFFD, as in IsAllowedThreeByteValue; the surrogates are left out
-// apart, for every length alike.
-constexpr SequenceShape kThreeBytes = {3, 0x0F, 0x00C0C000, 0x800, 0xFFFD - 0x800};
-constexpr SequenceShape kFourBytes = {4, 0x07, 0xC0C0C000, 0x10000, 0x10FFFF - 0x10000};
+// The surrogates are left out apart, for every length alike.
+constexpr SequenceShape kThreeBytes = {3, 0x0F, 0x00C0C000, 0x800, kLastThreeByteValue - 0x800};
+constexpr SequenceShape kFourBytes = {4, 0x07, 0xC0C0C000, 0x10000, kLastCodePoint - 0x10000};
 constexpr SequenceShape kShapes[16] = {
     kCannotLead, kCannotLead, kCannotLead, kCannotLead, kCannotLead, kCannotLead,
     kCannotLead, kCannotLead, kTwoBytes,   kTwoBytes,   kTwoBytes,   kTwoBytes,
@@ -130,10 +134,9 @@ const Byte* DecodeTwoByteRun(const Byte* p, const Byte* end, char16_t*& out) {
   return p;
 }
 
-// Refused: overlong forms, lone surrogates, and U+FFFE and U+FFFF, which
-// would read as a byte-swapped order mark.
+// Refused besides: overlong forms and lone surrogates.
 constexpr bool IsAllowedThreeByteValue(char32_t unit) {
-  return unit >= 0x800 && (unit < 0xD800 || unit > 0xDFFF) && unit < 0xFFFE;
+  return unit >= 0x800 && (unit < 0xD800 || unit > 0xDFFF) && unit <= kLastThreeByteValue;
 }
 
 const Byte* DecodeThreeByteRun(const Byte* p, const Byte* end, char16_t*& out) {
@@ -146,13 +149,13 @@ const Byte* DecodeThreeByteRun(const Byte* p, const Byte* end, char16_t*& out) {
   return p;
 }
 
-// Refused: overlong forms and values past U+10FFFF, which UTF-16 cannot hold.
+// Refused: overlong forms and values past the last code point.
 const Byte* DecodeFourByteRun(const Byte* p, const Byte* end, char16_t*& out) {
   while (end - p >= 4 && (p[0] & 0xF8) == 0xF0 && IsContinuation(p[1]) && IsContinuation(p[2]) &&
          IsContinuation(p[3])) {
     const char32_t codePoint =
         (p[0] & 0x07) << 18 | (p[1] & 0x3F) << 12 | (p[2] & 0x3F) << 6 | (p[3] & 0x3F);
-    if (codePoint < 0x10000 || codePoint > 0x10FFFF) break;
+    if (codePoint < 0x10000 || codePoint > kLastCodePoint) break;
     const char32_t offset = codePoint - 0x10000;
     out[0] = static_cast<char16_t>(0xD800 + (offset >> 10));
     out[1] = static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
