@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the cross toolchain, Wine, Xvfb and the test frameworks on a Debian
 # machine; with --fuzz also clang and its fuzzer runtime. Idempotent: when
-# everything is present it only checks and exits.
+# everything is present it only checks and exits, without calling apt.
 set -euo pipefail
 
 packages=(
@@ -32,5 +32,35 @@ done
 
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+# apt-get update fails as a whole when any one index fails (a mirror caught
+# mid-sync, say), though it has read all the others: install from those.
+if ! "${sudo_cmd[@]}" apt-get update -qq >"$log" 2>&1; then
+  echo "warning: apt-get update failed; installing from the indexes that were read:" >&2
+  sed 's/^/  /' "$log" >&2
+fi
+
+install() {
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" >"$log" 2>&1
+}
+
+# Without one suite's index for one architecture (security's i386, say), the
+# i386 candidates no longer match the amd64 ones and wine32's multi-arch
+# dependencies cannot be met. Holding every architecture to the release's own
+# suite makes them match again.
+if ! install; then
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  if [ -z "$codename" ]; then
+    echo "error: apt-get install failed, and /etc/os-release names no codename to retry with:" >&2
+    cat "$log" >&2
+    exit 1
+  fi
+  echo "warning: apt-get install failed; retrying with every architecture held to $codename" >&2
+  if ! install -o APT::Default-Release="$codename"; then
+    echo "error: apt-get install failed again; apt said:" >&2
+    cat "$log" >&2
+    exit 1
+  fi
+fi
