@@ -12,6 +12,8 @@ if [ -z "${ODDMENTS_DEMO_DISPLAY:-}" ]; then
   exec env ODDMENTS_DEMO_DISPLAY=1 xvfb-run -a "$0" "$@"
 fi
 
+# Wine reads the command line's file names in the terminal's character set.
+export LC_ALL=C.UTF-8
 export ODDMENTS_WINEPREFIX=$top/build/wine/demo
 export WINEPREFIX=$ODDMENTS_WINEPREFIX
 trap 'wineserver -k 2>/dev/null || true' EXIT
@@ -28,6 +30,8 @@ printf '\xff\xfeU\x00T\x00F\x00-\x001\x006\x00 \x00\xe9\x00\r\x00\n\x00' >"$samp
 printf '\xef\xbb\xbfUTF-8 \xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82 \xf0\x9f\x98\x80\r\n' >"$samples/utf8.txt"
 printf 'ANSI caf\xe9 \x80 5\r\n' >"$samples/ansi.txt"
 printf '\xef\xbb\xbfbroken \xc3( and \xed\xa0\x80 here\r\n' >"$samples/bad utf8.txt"
+# A name that no Western code page holds.
+printf '\xef\xbb\xbfReport \xe5\xa0\xb1\xe5\x91\x8a\r\n' >"$samples/報告 Привет.txt"
 
 # No browser here: http URLs go to a stand-in that logs them.
 mkdir -p "$WINEPREFIX/drive_c/InetPub/wwwroot/docs"
@@ -64,6 +68,8 @@ attributes() {
   for path in "$@"; do scripts/wine-run cmd /c attrib "$path" | tr -d '\r'; done
 }
 write_time() { stat -c '%y' "$samples/$1"; }
+# Wine keeps the read-only attribute as the file's lack of write permission.
+unix_mode() { stat -c '%A  %n' "$samples/$1" | sed "s|$samples/||"; }
 
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
@@ -71,6 +77,7 @@ D='C:\Oddments Demo'
 notes='C:\Oddments Demo\notes.txt'
 readme='C:\Oddments Demo\read me.txt'
 folder='C:\Oddments Demo\Sub folder'
+unicode='C:\Oddments Demo\報告 Привет.txt'
 
 for arch in win32 win64; do
   dll=$(windows_path "$top/build/$arch/shexOddments.dll")
@@ -93,6 +100,15 @@ for arch in win32 win64; do
   # Joined from the last selected to the first.
   run_command "$arch" --clipboard --run "Copy content" "$D\\ansi.txt" "$D\\utf8.txt" "$D\\utf16.txt" "$D\\bad utf8.txt"
   run_command "$arch" --clipboard --run "Copy content" --ctrl "$notes"
+
+  # Names outside the ANSI code page: whole in CF_UNICODETEXT; CF_TEXT has
+  # what the shell's own ANSI calls make of them.
+  run_command "$arch" --clipboard --run "Copy UNC" "$unicode"
+  run_command "$arch" --clipboard --run "Copy content" "$unicode"
+  run_command "$arch" --run "Set read-only" "$unicode"
+  unix_mode "報告 Привет.txt"
+  run_command "$arch" --run "Set read-only" --ctrl "$unicode"
+  unix_mode "報告 Привет.txt"
 
   # Under the seeded C:\InetPub\wwwroot (only the first path opens), and
   # outside the map.

@@ -21,7 +21,7 @@ HRESULT HandleSafeCallException(const std::exception_ptr& failure, REFGUID error
     if (!progID.empty()) info->SetSource(AnsiToWide(progID).data());
     if (!helpFile.empty()) info->SetHelpFile(AnsiToWide(helpFile).data());
     VisitFailure(failure, [&](const Failure& known) {
-      info->SetDescription(AnsiToWide(known.Message()).data());
+      info->SetDescription(Utf8ToWide(known.Message()).data());
       info->SetHelpContext(static_cast<DWORD>(known.HelpContext()));
       if (const auto* ole = dynamic_cast<const EOleSysError*>(&known); ole && ole->ErrorCode() < 0) {
         result = ole->ErrorCode();

@@ -1,6 +1,6 @@
 // The failure kinds raised inside commands and registration. Each carries a
-// message and a fixed kind name that the user may see; none crosses a COM
-// method or an export.
+// message, in UTF-8 so that a path of any name shows whole, and a fixed kind
+// name that the user may see; none crosses a COM method or an export.
 #pragma once
 
 #include <windows.h>

@@ -9,29 +9,41 @@ namespace oddments {
 
 namespace {
 
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
 int CheckedLength(std::size_t size) {
   if (size > static_cast<std::size_t>(INT_MAX)) throw std::length_error("text too long to convert");
   return static_cast<int>(size);
 }
 
-}  // namespace
-
-std::wstring AnsiToWide(std::string_view text) {
+template <class Wide>
+Wide ToWide(UINT codePage, std::string_view text) {
   if (text.empty()) return {};
   const int length = CheckedLength(text.size());
-  const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), units);
+  const int units = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+  Wide wide(static_cast<std::size_t>(units), 0);
+  MultiByteToWideChar(codePage, 0, text.data(), length, reinterpret_cast<wchar_t*>(wide.data()), units);
   return wide;
 }
 
-std::string WideToAnsi(std::wstring_view text) {
+template <class Char>
+std::string FromWide(UINT codePage, std::basic_string_view<Char> text) {
   if (text.empty()) return {};
   const int length = CheckedLength(text.size());
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), length, ansi.data(), bytes, nullptr, nullptr);
-  return ansi;
+  const auto* units = reinterpret_cast<const wchar_t*>(text.data());
+  const int bytes = WideCharToMultiByte(codePage, 0, units, length, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(codePage, 0, units, length, narrow.data(), bytes, nullptr, nullptr);
+  return narrow;
 }
+
+}  // namespace
+
+std::wstring AnsiToWide(std::string_view text) { return ToWide<std::wstring>(CP_ACP, text); }
+std::string WideToAnsi(std::wstring_view text) { return FromWide(CP_ACP, text); }
+std::u16string AnsiToUtf16(std::string_view text) { return ToWide<std::u16string>(CP_ACP, text); }
+std::string Utf16ToAnsi(std::u16string_view text) { return FromWide(CP_ACP, text); }
+std::string Utf16ToUtf8(std::u16string_view text) { return FromWide(CP_UTF8, text); }
+std::wstring Utf8ToWide(std::string_view text) { return ToWide<std::wstring>(CP_UTF8, text); }
 
 }  // namespace oddments

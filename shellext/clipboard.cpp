@@ -1,7 +1,10 @@
 #include "clipboard.h"
 
 #include <cstring>
+#include <iterator>
 #include <limits>
+
+#include "../server/win_text.h"
 
 namespace oddments {
 
@@ -11,11 +14,11 @@ std::string SystemErrorMessage(DWORD code) {
   if (code == 0) return "An operating system call failed.";
   // Inserts are ignored: some system texts hold %1, and there is nothing to
   // put in their place.
-  char text[255] = {};
-  const DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
-  return "System error, (OS Code " + std::to_string(static_cast<int>(code)) + "):\r\n" + std::string(text, length);
+  wchar_t text[255] = {};
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                      MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, std::size(text), nullptr);
+  return "System error, (OS Code " + std::to_string(static_cast<int>(code)) + "):\r\n" +
+         Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
 }
 
 }  // namespace
@@ -39,13 +42,24 @@ GlobalMemory TextBlock(const void* data, std::size_t size, std::size_t terminato
   return block;
 }
 
-void SetClipboardBlock(UINT format, GlobalMemory block) {
+void SetClipboardBlocks(std::span<ClipboardBlock> blocks) {
   const OpenedClipboard clipboard;
   EmptyClipboard();
-  if (!SetClipboardData(format, block.Get())) throw EOSError(GetLastError());
-  block.Release();
+  for (ClipboardBlock& block : blocks) {
+    if (!SetClipboardData(block.format, block.block.Get())) throw EOSError(GetLastError());
+    block.block.Release();
+  }
 }
 
-void ClipboardAsText(std::string_view text) { SetClipboardBlock(CF_TEXT, TextBlock(text.data(), text.size(), 1)); }
+void ClipboardAsText(std::u16string_view text) {
+  const std::string ansi = Utf16ToAnsi(text);
+  // Unicode first: a reader takes the first format it knows, and this one
+  // is exact.
+  ClipboardBlock blocks[] = {
+      {CF_UNICODETEXT, TextBlock(text.data(), text.size() * sizeof(char16_t), sizeof(char16_t))},
+      {CF_TEXT, TextBlock(ansi.data(), ansi.size(), 1)},
+  };
+  SetClipboardBlocks(blocks);
+}
 
 }  // namespace oddments

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,14 +39,23 @@ class OpenedClipboard {
 // terminatorSize zero bytes; EOutOfMemory when it cannot be had.
 GlobalMemory TextBlock(const void* data, std::size_t size, std::size_t terminatorSize);
 
-// Replaces everything on the clipboard with block in format; the clipboard
-// owns the block from then on. When the clipboard cannot be opened, or
-// refuses the block, raises EOSError and the block is freed.
-void SetClipboardBlock(UINT format, GlobalMemory block);
+// A block and the format it goes on the clipboard in.
+struct ClipboardBlock {
+  UINT format;
+  GlobalMemory block;
+};
 
-// Replaces the clipboard's content with text as CF_TEXT, unconverted, zero
-// bytes and line breaks included. The block is made before the clipboard is
-// opened, so running out of memory leaves the clipboard as it was.
-void ClipboardAsText(std::string_view text);
+// Replaces everything on the clipboard with blocks, in their order, in one
+// opening; the clipboard owns each block it takes. When the clipboard cannot
+// be opened, raises EOSError and leaves it as it was; when it refuses a
+// block, raises EOSError and the blocks it did not take are freed.
+void SetClipboardBlocks(std::span<ClipboardBlock> blocks);
+
+// Replaces the clipboard's content with text: exactly, as CF_UNICODETEXT,
+// and as CF_TEXT converted to the ANSI code page as the shell's ANSI calls
+// convert paths. Line breaks and zero units are kept. The blocks are made
+// before the clipboard is opened, so running out of memory leaves the
+// clipboard as it was.
+void ClipboardAsText(std::u16string_view text);
 
 }  // namespace oddments

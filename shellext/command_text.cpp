@@ -2,35 +2,25 @@
 
 namespace oddments {
 
-std::string_view ItemName(std::string_view path, const LeadBytes& leadBytes) {
-  // Forward, because in a double-byte code page a byte's meaning depends on
-  // what precedes it.
-  std::size_t nameStart = 0;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(path[i]);
-    if (leadBytes[byte] && i + 1 < path.size()) {
-      ++i;
-    } else if (byte == '\\') {
-      nameStart = i + 1;
-    }
-  }
-  return path.substr(nameStart);
+std::u16string_view ItemName(std::u16string_view path) {
+  const std::size_t separator = path.rfind(u'\\');
+  return separator == std::u16string_view::npos ? path : path.substr(separator + 1);
 }
 
-std::string JoinLines(const std::vector<std::string>& entries) {
+std::u16string JoinLines(const std::vector<std::u16string>& entries) {
   std::size_t size = 0;
-  for (const std::string& entry : entries) size += entry.size() + 2;
-  std::string text;
+  for (const std::u16string& entry : entries) size += entry.size() + 2;
+  std::u16string text;
   text.reserve(size);
-  for (const std::string& entry : entries) {
+  for (const std::u16string& entry : entries) {
     text += entry;
-    text += "\r\n";
+    text += u"\r\n";
   }
   return text;
 }
 
-std::string_view TrimControl(std::string_view text) {
-  const auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+std::u16string_view TrimControl(std::u16string_view text) {
+  const auto isControl = [](char16_t c) { return c <= 0x20; };
   while (!text.empty() && isControl(text.back())) text.remove_suffix(1);
   while (!text.empty() && isControl(text.front())) text.remove_prefix(1);
   return text;
@@ -45,9 +35,9 @@ std::uint32_t DosDateTime(int year, int month, int day, int hour, int minute, in
 
 namespace {
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
 
-bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+bool StartsWithIgnoringAsciiCase(std::u16string_view text, std::u16string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
     if (AsciiUpper(text[i]) != AsciiUpper(prefix[i])) return false;
@@ -55,24 +45,47 @@ bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix)
   return true;
 }
 
+bool IsAsciiLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+
+// The longest path the plain calls take: MAX_PATH less the terminator.
+constexpr std::size_t kLongestPlainPath = 259;
+
 }  // namespace
 
-std::optional<std::size_t> MatchUrlMapEntry(std::string_view path, const std::vector<std::string>& names) {
+std::optional<std::size_t> MatchUrlMapEntry(std::u16string_view path, const std::vector<std::u16string>& names) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (StartsWithIgnoringAsciiCase(path, names[i])) return i;
   }
   return std::nullopt;
 }
 
-std::string BuildUrl(std::string_view prefix, std::string_view path, std::size_t nameLength) {
-  std::string url(prefix);
-  for (const char c : path.substr(nameLength)) url += c == '\\' ? '/' : c;
+std::u16string BuildUrl(std::u16string_view prefix, std::u16string_view path, std::size_t nameLength) {
+  std::u16string url(prefix);
+  for (const char16_t c : path.substr(nameLength)) url += c == u'\\' ? u'/' : c;
   return url;
 }
 
-std::string_view RegistryText(std::string_view data) {
-  if (!data.empty() && data.back() == '\0') data.remove_suffix(1);
+std::u16string_view RegistryText(std::u16string_view data) {
+  if (!data.empty() && data.back() == u'\0') data.remove_suffix(1);
   return data;
+}
+
+std::u16string FileSystemPath(std::u16string_view path) {
+  if (path.size() <= kLongestPlainPath || path.starts_with(u"\\\\?\\") || path.starts_with(u"\\\\.\\")) {
+    return std::u16string(path);
+  }
+  std::u16string extended;
+  if (path.starts_with(u"\\\\")) {
+    extended = u"\\\\?\\UNC\\";
+    path.remove_prefix(2);
+  } else if (path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == u':' && (path[2] == u'\\' || path[2] == u'/')) {
+    extended = u"\\\\?\\";
+  } else {
+    return std::u16string(path);  // relative: only the plain calls resolve it
+  }
+  extended.reserve(extended.size() + path.size());
+  for (const char16_t c : path) extended += c == u'/' ? u'\\' : c;
+  return extended;
 }
 
 }  // namespace oddments

@@ -1,5 +1,6 @@
 // Copy UNC, Set read-only and Touch: the commands that work on the paths
 // themselves.
+#include "../server/win_text.h"
 #include "clipboard.h"
 #include "command_text.h"
 #include "keyboard.h"
@@ -8,14 +9,6 @@
 namespace oddments {
 
 namespace {
-
-LeadBytes AnsiLeadBytes() {
-  LeadBytes leadBytes{};
-  for (unsigned byte = 0x80; byte < leadBytes.size(); ++byte) {
-    leadBytes[byte] = IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(byte)) != 0;
-  }
-  return leadBytes;
-}
 
 // The present local time as a DOS date and time; 0 outside 1980-2099.
 std::uint32_t DosTimeNow() {
@@ -37,32 +30,32 @@ void SetLastWriteTime(HANDLE file, std::uint32_t stamp) {
 
 void TContextMenu::CopyUNC() {
   if (CtrlHeld()) {
-    const LeadBytes leadBytes = AnsiLeadBytes();
     // The names replace the paths for the rest of the object's life.
-    for (std::string& entry : *Files) entry = std::string(ItemName(entry, leadBytes));
+    for (std::u16string& entry : *Files) entry = std::u16string(ItemName(entry));
   }
   ClipboardAsText(TrimControl(JoinLines(*Files)));
 }
 
 void TContextMenu::ReadOnly() {
   const bool makeWritable = CtrlHeld();
-  for (const std::string& path : *Files) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+  for (const std::u16string& path : *Files) {
+    const std::u16string target = FileSystemPath(path);
+    DWORD attributes = GetFileAttributesW(AsWide(target));
     // Nothing made from the failure value may reach a file.
     if (attributes == INVALID_FILE_ATTRIBUTES) continue;
     attributes = makeWritable ? attributes & ~FILE_ATTRIBUTE_READONLY : attributes | FILE_ATTRIBUTE_READONLY;
-    SetFileAttributesA(path.c_str(), attributes);
+    SetFileAttributesW(AsWide(target), attributes);
   }
 }
 
 void TContextMenu::Touch() {
-  for (const std::string& path : *Files) {
+  for (const std::u16string& path : *Files) {
     // Read afresh for each file, as each is touched at its own moment.
     const std::uint32_t stamp = DosTimeNow();
     // No sharing: a file that another program has open keeps its time, and
     // without backup semantics a folder cannot be opened.
-    const FileHandle file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const FileHandle file(CreateFileW(AsWide(FileSystemPath(path)), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file || stamp == 0) continue;
     SetLastWriteTime(file.Get(), stamp);
   }

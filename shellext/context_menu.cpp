@@ -6,6 +6,7 @@
 
 #include "../server/failure.h"
 #include "../server/handles.h"
+#include "../server/win_text.h"
 #include "shexOddments1.h"
 
 namespace oddments {
@@ -16,7 +17,7 @@ constexpr UINT kEntryCount = 5;
 constexpr const char* kCaptions[kEntryCount] = {"&Copy UNC", "Co&py content", "Set &read-only",
                                                 "&Touch (set date)", "&Open URL..."};
 constexpr char kPopupCaption[] = "Odd&ments";
-constexpr char kBoxCaption[] = "Oddments";
+constexpr wchar_t kBoxCaption[] = L"Oddments";
 constexpr wchar_t kHelpText[] = L"Perform one of several functions on files";
 
 // Inserted nothing, used no identifier.
@@ -40,12 +41,13 @@ std::string FailureText(const std::exception_ptr& failure) {
   }
 }
 
+// Shown wide, so that a message naming a path shows that path whole.
 void ShowFailure(const std::exception_ptr& failure) noexcept {
   try {
-    MessageBoxA(GetDesktopWindow(), FailureText(failure).c_str(), kBoxCaption, MB_ICONERROR | MB_OK);
+    MessageBoxW(GetDesktopWindow(), Utf8ToWide(FailureText(failure)).c_str(), kBoxCaption, MB_ICONERROR | MB_OK);
   } catch (...) {
     // No memory for the text: the one failure that needs none.
-    MessageBoxA(GetDesktopWindow(), "{EOutOfMemory}Out of memory", kBoxCaption, MB_ICONERROR | MB_OK);
+    MessageBoxW(GetDesktopWindow(), L"{EOutOfMemory}Out of memory", kBoxCaption, MB_ICONERROR | MB_OK);
   }
 }
 

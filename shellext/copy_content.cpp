@@ -6,7 +6,9 @@
 #include <optional>
 #include <vector>
 
+#include "../server/win_text.h"
 #include "clipboard.h"
+#include "command_text.h"
 #include "keyboard.h"
 #include "shexOddments1.h"
 #include "text_decode.h"
@@ -18,7 +20,7 @@ namespace {
 
 class EFOpenError : public Failure {
  public:
-  explicit EFOpenError(const std::string& path) : Failure("Unable to open file \"" + path + "\"") {}
+  explicit EFOpenError(std::u16string_view path) : Failure("Unable to open file \"" + Utf16ToUtf8(path) + "\"") {}
   const char* KindName() const noexcept override { return "EFOpenError"; }
 };
 
@@ -53,9 +55,9 @@ DWORD ReadAt(HANDLE file, ULONGLONG offset, void* into, ULONGLONG count) {
 // the three kinds gives more than one.
 std::size_t SelectionBound(const TContextMenu::FileList& files) {
   ULONGLONG total = 0;
-  for (const std::string& path : files) {
+  for (const std::u16string& path : files) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) continue;
+    if (!GetFileAttributesExW(AsWide(FileSystemPath(path)), GetFileExInfoStandard, &data)) continue;
     total += ULONGLONG{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
     if (total > SIZE_MAX / sizeof(char16_t)) throw EOutOfMemory();
   }
@@ -119,9 +121,9 @@ void AppendAnsi(HANDLE file, ULONGLONG size, std::vector<unsigned char>& buffer,
 }
 
 // Appends one file's text, decoded by the mark at its start.
-void AppendFile(const std::string& path, std::vector<unsigned char>& buffer, UnicodeBlock& text) {
-  const FileHandle file(
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+void AppendFile(const std::u16string& path, std::vector<unsigned char>& buffer, UnicodeBlock& text) {
+  const FileHandle file(CreateFileW(AsWide(FileSystemPath(path)), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw EFOpenError(path);
   const ULONGLONG size = FileSize(file.Get());
   unsigned char mark[3] = {};  // bytes a short file lacks stay zero
@@ -150,7 +152,8 @@ void TContextMenu::CopyContent() {
   std::vector<unsigned char> buffer;
   for (auto path = Files->rbegin(); path != Files->rend(); ++path) AppendFile(*path, buffer, *text);
   // Only now, with every file read, is the clipboard written.
-  SetClipboardBlock(CF_UNICODETEXT, text->Finish());
+  ClipboardBlock block[] = {{CF_UNICODETEXT, text->Finish()}};
+  SetClipboardBlocks(block);
 }
 
 }  // namespace oddments

@@ -10,13 +10,14 @@
 
 namespace oddments {
 
-// Converts UTF-16 text, zero units included, to the ANSI code page.
-using WideListConverter = std::string (*)(std::u16string_view wide);
+// Converts text in the ANSI code page, zero bytes included, to UTF-16.
+using AnsiListConverter = std::u16string (*)(std::string_view ansi);
 
-// The entries of the block's list, in order, each whole. The block is read in
-// one pass and never beyond its size: a list offset outside the block gives no
-// entries, and an entry cut off by the block's end ends the list. A wide list
-// is converted with one call of toAnsi.
-std::vector<std::string> ReadDropList(std::span<const std::byte> block, WideListConverter toAnsi);
+// The entries of the block's list as UTF-16, in order, each whole. The block
+// is read in one pass and never beyond its size: a list offset outside the
+// block gives no entries, and an entry cut off by the block's end ends the
+// list. A wide list is taken as it stands; an ANSI list is converted with one
+// call of fromAnsi.
+std::vector<std::u16string> ReadDropList(std::span<const std::byte> block, AnsiListConverter fromAnsi);
 
 }  // namespace oddments

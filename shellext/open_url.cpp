@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "../server/failure.h"
+#include "../server/win_text.h"
 #include "clipboard.h"
 #include "command_text.h"
 #include "shexOddments1.h"
@@ -14,28 +15,29 @@ namespace oddments {
 
 namespace {
 
-constexpr char kNotFoundCaption[] = "Oddments: Open URL";
-constexpr char kNotFoundText[] =
-    "Path not found in URL list, please edit registry key:\r\n"
-    "  SOFTWARE\\Marrowgate Code Workshop\\Oddments\\URLs\r\n"
-    "Select OK to copy the selected path onto the clipboard.";
+constexpr wchar_t kNotFoundCaption[] = L"Oddments: Open URL";
+constexpr wchar_t kNotFoundText[] =
+    L"Path not found in URL list, please edit registry key:\r\n"
+    L"  " ODDMENTS_URL_MAP_KEY L"\r\n"
+    L"Select OK to copy the selected path onto the clipboard.";
 
 // The map's value names in enumeration order. A value that goes while the
 // list is read is skipped: a name left empty by a failed call would match
 // every path and open the wrong URL.
-std::vector<std::string> ValueNames(HKEY map) {
+std::vector<std::u16string> ValueNames(HKEY map) {
   DWORD count = 0, longest = 0;
-  if (!map || RegQueryInfoKeyA(map, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longest, nullptr,
+  if (!map || RegQueryInfoKeyW(map, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longest, nullptr,
                                nullptr, nullptr) != ERROR_SUCCESS) {
     return {};
   }
-  std::vector<std::string> names;
-  // The longest length counts characters; an ANSI name may need more bytes.
-  std::string buffer(longest + 1, '\0');
+  std::vector<std::u16string> names;
+  std::u16string buffer(longest + 1, u'\0');
   for (DWORD index = 0; index < count; ++index) {
     for (;;) {
       DWORD length = static_cast<DWORD>(buffer.size());
-      const LSTATUS status = RegEnumValueA(map, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+      const LSTATUS status = RegEnumValueW(map, index, reinterpret_cast<wchar_t*>(buffer.data()), &length, nullptr,
+                                           nullptr, nullptr, nullptr);
+      // A longer name added since the count was taken.
       if (status == ERROR_MORE_DATA && buffer.size() < 32768) {
         buffer.resize(buffer.size() * 2);
         continue;
@@ -48,36 +50,37 @@ std::vector<std::string> ValueNames(HKEY map) {
 }
 
 // The matching entry's URL prefix.
-std::string UrlPrefix(HKEY map, const std::string& name) {
+std::u16string UrlPrefix(HKEY map, const std::u16string& name) {
   DWORD type = 0, size = 0;
-  if (RegQueryValueExA(map, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) type = size = 0;
+  if (RegQueryValueExW(map, AsWide(name), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) type = size = 0;
   if (size == 0) return {};
   // REG_EXPAND_SZ is taken literally, as users' stored maps expect.
   if (type != REG_SZ && type != REG_EXPAND_SZ) {
-    throw ERegistryException("Invalid registry data type: \"" + name + "\"");
+    throw ERegistryException("Invalid registry data type: \"" + Utf16ToUtf8(name) + "\"");
   }
-  std::string data(size, '\0');
-  if (RegQueryValueExA(map, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+  // An odd size leaves its last byte out of the last unit.
+  std::u16string data(size / sizeof(char16_t) + 1, u'\0');
+  if (RegQueryValueExW(map, AsWide(name), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
       ERROR_SUCCESS) {
-    throw ERegistryException("Failed to get data for value \"" + name + "\"");
+    throw ERegistryException("Failed to get data for value \"" + Utf16ToUtf8(name) + "\"");
   }
-  data.resize(size);
-  return std::string(RegistryText(data));
+  data.resize(size / sizeof(char16_t));
+  return std::u16string(RegistryText(data));
 }
 
 }  // namespace
 
 void TContextMenu::OpenURL() {
   if (Files->empty()) return;
-  const std::string& path = Files->front();
+  const std::u16string& path = Files->front();
   // Read afresh each time, so that an edit counts from the next command on.
   RegKey map;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kUrlMapKey, 0, KEY_READ, map.Receive()) != ERROR_SUCCESS) map.Release();
-  const std::vector<std::string> names = ValueNames(map.Get());
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kUrlMapKeyWide, 0, KEY_READ, map.Receive()) != ERROR_SUCCESS) map.Release();
+  const std::vector<std::u16string> names = ValueNames(map.Get());
   if (const auto match = MatchUrlMapEntry(path, names)) {
-    const std::string url = BuildUrl(UrlPrefix(map.Get(), names[*match]), path, names[*match].size());
-    ShellExecuteA(GetDesktopWindow(), nullptr, url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  } else if (MessageBoxA(GetDesktopWindow(), kNotFoundText, kNotFoundCaption, MB_OKCANCEL | MB_ICONEXCLAMATION) ==
+    const std::u16string url = BuildUrl(UrlPrefix(map.Get(), names[*match]), path, names[*match].size());
+    ShellExecuteW(GetDesktopWindow(), nullptr, AsWide(url), nullptr, nullptr, SW_SHOWNORMAL);
+  } else if (MessageBoxW(GetDesktopWindow(), kNotFoundText, kNotFoundCaption, MB_OKCANCEL | MB_ICONEXCLAMATION) ==
              IDOK) {
     ClipboardAsText(path);
   }

@@ -15,14 +15,6 @@ namespace oddments {
 
 namespace {
 
-// As DragQueryFileA converts a wide list.
-std::string WideListToAnsi(std::u16string_view list) {
-  return WideToAnsi(std::wstring_view(reinterpret_cast<const wchar_t*>(list.data()), list.size()));
-}
-
-// The paths of a CF_HDROP medium, read in one pass: asking DragQueryFileA
-// for each index rescans the list from its start, which made a large
-// selection cost the shell quadratic time before its menu appeared.
 constexpr const char* kHandlerParents[] = {"*", "Folder"};
 constexpr char kApprovedParent[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions";
 constexpr char kDescription[] = "Oddments Shell Extension";
@@ -51,11 +43,14 @@ void ApproveHandler(const std::string& classID) {
   SetValueUnder(shellExtensions.Get(), "Approved", classID, kDescription);
 }
 
+// The paths of a CF_HDROP medium, read in one pass: asking DragQueryFile
+// for each index rescans the list from its start, which made a large
+// selection cost the shell quadratic time before its menu appeared.
 TContextMenu::FileList ReadSelection(const STGMEDIUM& medium) {
   if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal) return {};
   const GlobalLockOf<const std::byte> block(medium.hGlobal);
   if (!block) return {};
-  return ReadDropList({block.Data(), GlobalSize(medium.hGlobal)}, &WideListToAnsi);
+  return ReadDropList({block.Data(), GlobalSize(medium.hGlobal)}, &AnsiToUtf16);
 }
 
 }  // namespace

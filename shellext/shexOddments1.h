@@ -24,7 +24,8 @@ class TContextMenuFactory final : public TComObjectFactory {
 
 class TContextMenu final : public ComObjectWith<IShellExtInit, IContextMenu> {
  public:
-  using FileList = std::vector<std::string>;
+  // UTF-16, as the shell names the items: no name is lost to a code page.
+  using FileList = std::vector<std::u16string>;
 
   explicit TContextMenu(TComObjectFactory& factory) : ComObjectWith(factory) {}
 

@@ -24,10 +24,10 @@ const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new test::
 
 // A handler whose selection is paths, ready for its menu commands.
 ComPtr<IContextMenu> HandlerFor(const std::vector<std::string>& paths) {
-  test::FakeDataObject selection(test::AnsiDropBlock(paths));
-  const auto init = test::NewHandler<IShellExtInit>();
-  EXPECT_EQ(init->Initialize(nullptr, &selection, nullptr), S_OK);
-  return init.As<IContextMenu>();
+  return test::HandlerWithSelection(test::AnsiDropBlock(paths));
+}
+ComPtr<IContextMenu> HandlerFor(const std::vector<std::u16string>& paths) {
+  return test::HandlerWithSelection(test::WideDropBlock(paths));
 }
 
 HRESULT RunEntry(const ComPtr<IContextMenu>& menu, UINT offset, bool ctrl = false) {
@@ -42,14 +42,28 @@ HRESULT RunEntry(const ComPtr<IContextMenu>& menu, UINT offset, bool ctrl = fals
 
 constexpr UINT kCopyUnc = 1, kReadOnly = 3, kTouch = 4;
 
-TEST(ClipboardWriter, BlockIsTheTextAndOneZeroByteAndNothingElse) {
-  for (const std::string& text : {std::string("a\r\nb"), std::string("zero\0inside", 11), std::string()}) {
-    ClipboardAsText(text);
-    EXPECT_EQ(ClipboardBlock(CF_TEXT), text + '\0') << "text of " << text.size() << " bytes";
+// The bytes of a CF_UNICODETEXT block holding units and its terminator.
+std::string UnicodeBlock(std::u16string_view units) {
+  std::string bytes(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+  return bytes + std::string(2, '\0');
+}
+
+TEST(ClipboardWriter, PutsTheTextExactlyAsUnicodeAndConvertedAsAnsiInOneOpening) {
+  using namespace std::string_literals;
+  for (const std::string& ascii : {"a\r\nb"s, "zero\0inside"s, ""s}) {
+    ClipboardAsText(test::Widen(ascii));
+    EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(test::Widen(ascii))) << "text of " << ascii.size();
+    EXPECT_EQ(ClipboardBlock(CF_TEXT), ascii + '\0');
   }
+  const std::u16string name = u"C:\\caf\u00E9 \u0416\U0001F600";
+  ClipboardAsText(name);
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(name));
+  EXPECT_EQ(ClipboardBlock(CF_TEXT), test::DragQueryFileAnsi(test::WideDropBlock({name})).at(0) + '\0')
+      << "as the shell's ANSI call converts a name";
   const auto formats = test::ClipboardFormats();
-  ASSERT_FALSE(formats.empty());
-  EXPECT_EQ(formats.front(), static_cast<UINT>(CF_TEXT)) << "the one format set; others are Windows' conversions";
+  ASSERT_GE(formats.size(), 2u);
+  EXPECT_EQ(formats[0], static_cast<UINT>(CF_UNICODETEXT));
+  EXPECT_EQ(formats[1], static_cast<UINT>(CF_TEXT)) << "both set by the writer, the exact one first";
 }
 
 TEST(ClipboardWriter, ClipboardHeldByAnotherProgramFailsAtOnceAndKeepsItsContent) {
@@ -59,7 +73,7 @@ TEST(ClipboardWriter, ClipboardHeldByAnotherProgramFailsAtOnceAndKeepsItsContent
   {
     const test::ClipboardHolder holder;
     try {
-      ClipboardAsText("new");
+      ClipboardAsText(u"new");
       ADD_FAILURE() << "no failure raised";
     } catch (const EOSError& failure) {
       code = failure.ErrorCode();
@@ -89,7 +103,7 @@ TEST(CopyUnc, JoinsPathsWithCrLfAndTrimsOnlyTheEnds) {
 TEST(CopyUnc, OnePathHasNoLineBreakAndNoPathGivesEmptyText) {
   ASSERT_EQ(RunEntry(HandlerFor({"Z:\\mapped\\file.txt"}), kCopyUnc), S_OK);
   EXPECT_EQ(ClipboardBlock(CF_TEXT), std::string("Z:\\mapped\\file.txt") + '\0');
-  ASSERT_EQ(RunEntry(HandlerFor({}), kCopyUnc), S_OK);
+  ASSERT_EQ(RunEntry(HandlerFor(std::vector<std::string>{}), kCopyUnc), S_OK);
   EXPECT_EQ(ClipboardBlock(CF_TEXT), std::string(1, '\0'));
 }
 
@@ -269,6 +283,72 @@ TEST(Touch, FilesItCannotOpenKeepTheirTimesAndTheRestAreTouched) {
   EXPECT_EQ(Ticks(TimesOf(busy).write), Ticks(kOldTime)) << "file held open";
   EXPECT_NE(Ticks(TimesOf(last).write), Ticks(kOldTime)) << "the path after them";
   EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// Names that no Western code page holds: Cyrillic, CJK, and an emoji that
+// takes a surrogate pair; and a path longer than the plain calls take, in
+// folders of ordinary length.
+std::vector<std::u16string> AnyNames(test::TempFolder& folder) {
+  std::vector<std::u16string> paths{folder.AddFile(u"\u041F\u0440\u0438\u0432\u0435\u0442.txt", "1"),
+                                    folder.AddFile(u"\u5831\u544A \u66F8.txt", "2"),
+                                    folder.AddFile(u"smile \U0001F600.txt", "3")};
+  paths.push_back(folder.AddDeepFile(u"long \u0416.txt", "4"));
+  EXPECT_GT(paths.back().size(), 300u);
+  return paths;
+}
+
+// The path as the test reaches it, however long.
+std::wstring Extended(const std::u16string& path) { return L"\\\\?\\" + test::WidePath(path); }
+
+DWORD Attributes(const std::u16string& path) { return GetFileAttributesW(Extended(path).c_str()); }
+
+ULONGLONG WriteTicks(const std::u16string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExW(Extended(path).c_str(), GetFileExInfoStandard, &data);
+  return Ticks(data.ftLastWriteTime);
+}
+
+TEST(AnyFileName, CopyUncCopiesEveryNameWholeAsUnicodeAndAsTheShellsAnsi) {
+  test::TempFolder folder;
+  const std::vector<std::u16string> paths = AnyNames(folder);
+  const auto menu = HandlerFor(paths);
+  std::string ansi;
+  for (const std::string& path : test::DragQueryFileAnsi(test::WideDropBlock(paths))) ansi += path + "\r\n";
+  ansi.resize(ansi.size() - 2);
+
+  ASSERT_EQ(RunEntry(menu, kCopyUnc), S_OK);
+  std::u16string joined;
+  for (const auto& path : paths) joined += path + u"\r\n";
+  joined.resize(joined.size() - 2);
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(joined));
+  EXPECT_EQ(ClipboardBlock(CF_TEXT), ansi + '\0');
+
+  ASSERT_EQ(RunEntry(menu, kCopyUnc, true), S_OK);
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT),
+            UnicodeBlock(u"\u041F\u0440\u0438\u0432\u0435\u0442.txt\r\n\u5831\u544A \u66F8.txt\r\n"
+                         u"smile \U0001F600.txt\r\nlong \u0416.txt"));
+}
+
+TEST(AnyFileName, ReadOnlyAndTouchReachEveryName) {
+  test::TempFolder folder;
+  const std::vector<std::u16string> paths = AnyNames(folder);
+  for (const auto& path : paths) {
+    const HANDLE file = CreateFileW(Extended(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                                    nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetFileTime(file, nullptr, nullptr, &kOldTime);
+    CloseHandle(file);
+  }
+  const auto menu = HandlerFor(paths);
+  ASSERT_EQ(RunEntry(menu, kTouch), S_OK);
+  ASSERT_EQ(RunEntry(menu, kReadOnly), S_OK);
+  for (const auto& path : paths) {
+    SCOPED_TRACE(test::Utf8(path));
+    EXPECT_NE(WriteTicks(path), Ticks(kOldTime)) << "touched";
+    EXPECT_TRUE(Attributes(path) & FILE_ATTRIBUTE_READONLY);
+  }
+  ASSERT_EQ(RunEntry(menu, kReadOnly, true), S_OK);
+  for (const auto& path : paths) EXPECT_FALSE(Attributes(path) & FILE_ATTRIBUTE_READONLY) << test::Utf8(path);
 }
 
 }  // namespace

@@ -36,18 +36,22 @@ std::string UnicodeBlock(std::u16string_view units) {
 }
 
 // Runs Copy content on paths; returns the message boxes it showed.
-std::vector<test::ShownBox> CopyContent(const std::vector<std::string>& paths, bool ctrl = false) {
-  test::FakeDataObject selection(test::AnsiDropBlock(paths));
-  const auto init = test::NewHandler<IShellExtInit>();
-  EXPECT_EQ(init->Initialize(nullptr, &selection, nullptr), S_OK);
+std::vector<test::ShownBox> CopyContentOf(const std::vector<std::byte>& selection, bool ctrl = false) {
+  const auto menu = test::HandlerWithSelection(selection);
   const test::MessageBoxCatcher boxes;
   test::HoldCtrl(ctrl);
   CMINVOKECOMMANDINFO info{};
   info.cbSize = sizeof info;
   info.lpVerb = MAKEINTRESOURCEA(kCopyContent);
-  EXPECT_EQ(init.As<IContextMenu>()->InvokeCommand(&info), S_OK);
+  EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
   test::HoldCtrl(false);
   return boxes.Boxes();
+}
+std::vector<test::ShownBox> CopyContent(const std::vector<std::string>& paths, bool ctrl = false) {
+  return CopyContentOf(test::AnsiDropBlock(paths), ctrl);
+}
+std::vector<test::ShownBox> CopyContent(const std::vector<std::u16string>& paths) {
+  return CopyContentOf(test::WideDropBlock(paths));
 }
 
 struct Case {
@@ -145,7 +149,7 @@ TEST(CopyContent, CtrlWithNoFilesPutsThePriorTextBackAlone) {
   const UINT privateFormat = RegisterClipboardFormatA("Oddments test format");
   test::PutOnClipboard(privateFormat, "private");
   test::PutOnClipboard(CF_UNICODETEXT, UnicodeBlock(u"prior"));
-  EXPECT_TRUE(CopyContent({}, true).empty());
+  EXPECT_TRUE(CopyContent(std::vector<std::string>{}, true).empty());
   EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"prior"));
   EXPECT_FALSE(ClipboardBlock(privateFormat));
 }
@@ -181,6 +185,22 @@ TEST(CopyContent, AFileOfTwoGibibytesOrMoreIsTooLarge) {
   const auto boxes = CopyContent({small, huge});
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes.front().text, "{EOutOfMemory}Out of memory");
+  EXPECT_EQ(ClipboardBlock(CF_TEXT), "kept\0"s);
+}
+
+TEST(CopyContent, ReadsFilesOfAnyNameAndNamesAMissingOneWhole) {
+  test::TempFolder folder;
+  const std::u16string longPath = folder.AddDeepFile(u"long.txt", "long;");
+  const std::u16string cyrillic = folder.AddFile(u"\u041F\u0440\u0438\u0432\u0435\u0442.txt", "\xEF\xBB\xBF" "cyr;");
+  const std::u16string emoji = folder.AddFile(u"\u5831\u544A \U0001F600.txt", "cjk;");
+  EXPECT_TRUE(CopyContent({emoji, cyrillic, longPath}).empty());
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"long;cyr;cjk;"));
+
+  test::PutOnClipboard(CF_TEXT, "kept\0"s);
+  const std::u16string missing = cyrillic.substr(0, cyrillic.rfind(u'\\')) + u"\\\u041D\u0435\u0442.txt";
+  const auto boxes = CopyContent({cyrillic, missing});
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes.front().text, "{EFOpenError}Unable to open file \"" + test::Utf8(missing) + "\"");
   EXPECT_EQ(ClipboardBlock(CF_TEXT), "kept\0"s);
 }
 

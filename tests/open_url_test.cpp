@@ -70,14 +70,18 @@ class OpenUrl : public ::testing::Test {
   // Runs Open URL on paths, answering its box with answer; returns the
   // boxes it showed.
   std::vector<test::ShownBox> Run(const std::vector<std::string>& paths, int answer = IDCANCEL) {
-    test::FakeDataObject selection(test::AnsiDropBlock(paths));
-    const auto init = test::NewHandler<IShellExtInit>();
-    EXPECT_EQ(init->Initialize(nullptr, &selection, nullptr), S_OK);
+    return RunOn(test::AnsiDropBlock(paths), answer);
+  }
+  std::vector<test::ShownBox> RunWide(const std::vector<std::u16string>& paths, int answer = IDCANCEL) {
+    return RunOn(test::WideDropBlock(paths), answer);
+  }
+  std::vector<test::ShownBox> RunOn(const std::vector<std::byte>& selection, int answer) {
+    const auto menu = test::HandlerWithSelection(selection);
     const test::MessageBoxCatcher boxes(answer);
     CMINVOKECOMMANDINFO info{};
     info.cbSize = sizeof info;
     info.lpVerb = MAKEINTRESOURCEA(kOpenUrl);
-    EXPECT_EQ(init.As<IContextMenu>()->InvokeCommand(&info), S_OK);
+    EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
     return boxes.Boxes();
   }
 
@@ -181,6 +185,25 @@ TEST_F(OpenUrl, AnEmptySelectionDoesNothing) {
   EXPECT_TRUE(Run({}).empty());
   test::PutTree(HKEY_CURRENT_USER, kUrlMapKey, std::nullopt);
   ExpectNothingOpened();
+}
+
+TEST_F(OpenUrl, NamesOutsideTheCodePageKeepTheirCharactersInTheMapAndTheUrl) {
+  const std::wstring name = L"C:\\Site\\\u0421\u0430\u0439\u0442", url = L"oddments-test://host";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kUrlMapKeyWide, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(url.c_str()),
+                 static_cast<DWORD>((url.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  EXPECT_TRUE(RunWide({u"c:\\site\\\u0421\u0430\u0439\u0442\\\u041F\u0440\u0438\u0432\u0435\u0442 \U0001F600.htm"}).empty());
+  EXPECT_EQ(Opened(), "oddments-test://host/\u041F\u0440\u0438\u0432\u0435\u0442 \U0001F600.htm\n");
+
+  test::PutTree(HKEY_CURRENT_USER, kUrlMapKey, std::nullopt);
+  const std::u16string unmapped = u"C:\\\u5831\u544A.txt";
+  ASSERT_EQ(RunWide({unmapped}, IDOK).size(), 1u);
+  EXPECT_EQ(test::ClipboardBlock(CF_UNICODETEXT),
+            std::string(reinterpret_cast<const char*>(unmapped.c_str()), (unmapped.size() + 1) * 2))
+      << "OK copies the path as Copy UNC does";
 }
 
 }  // namespace

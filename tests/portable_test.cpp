@@ -34,29 +34,32 @@ TEST(ServerName, IsEmptyWithoutADotInTheFileName) {
   EXPECT_EQ(ServerNameFromPath("C:\\dir\\.dll"), "");
 }
 
-// Stands in for the ANSI code page, and counts its calls: a wide list is
-// converted in one call, not one per entry.
+// Stands in for a single-byte ANSI code page (Latin-1), and counts its
+// calls: an ANSI list is converted in one call, not one per entry.
 int g_conversions = 0;
-std::string AsciiOrQuestionMark(std::u16string_view wide) {
+std::u16string Latin1(std::string_view ansi) {
   ++g_conversions;
-  std::string ansi;
-  for (char16_t unit : wide) ansi += unit < 0x80 ? static_cast<char>(unit) : '?';
-  return ansi;
+  std::u16string wide;
+  for (char byte : ansi) wide += static_cast<char16_t>(static_cast<unsigned char>(byte));
+  return wide;
 }
 
-std::vector<std::string> Read(const std::vector<std::byte>& block) {
-  return ReadDropList(block, &AsciiOrQuestionMark);
-}
+using Entries = std::vector<std::u16string>;
+
+Entries Read(const std::vector<std::byte>& block) { return ReadDropList(block, &Latin1); }
 
 TEST(DropList, KeepsOrderAndDuplicates) {
-  const std::vector<std::string> paths{"C:\\b.txt", "C:\\a.txt", "C:\\b.txt"};
-  EXPECT_EQ(Read(AnsiDropBlock(paths)), paths);
+  const Entries paths{u"C:\\b.txt", u"C:\\a.txt", u"C:\\b.txt"};
+  EXPECT_EQ(Read(WideDropBlock(paths)), paths);
+  EXPECT_EQ(Read(AnsiDropBlock({"C:\\b.txt", "C:\\a.txt", "C:\\b.txt"})), paths);
 }
 
-TEST(DropList, ConvertsAWideListInOneCall) {
+TEST(DropList, TakesAWideListAsItStandsAndConvertsAnAnsiOneInOneCall) {
   g_conversions = 0;
-  const auto entries = Read(WideDropBlock({u"C:\\x\u00e9.txt", u"D:\\y", u"E:\\"}));
-  EXPECT_EQ(entries, (std::vector<std::string>{"C:\\x?.txt", "D:\\y", "E:\\"}));
+  const Entries wide{u"C:\\x\u00e9.txt", u"D:\\\u0416\u4E2D\U0001F600", u"E:\\"};
+  EXPECT_EQ(Read(WideDropBlock(wide)), wide);
+  EXPECT_EQ(g_conversions, 0);
+  EXPECT_EQ(Read(AnsiDropBlock({"C:\\x\xE9.txt", "D:\\y", "E:\\"})), (Entries{u"C:\\x\u00e9.txt", u"D:\\y", u"E:\\"}));
   EXPECT_EQ(g_conversions, 1);
 }
 
@@ -67,18 +70,18 @@ TEST(DropList, AnEmptyListHasNoEntries) {
 
 TEST(DropList, KeepsLongPathsWhole) {
   const std::string longPath = "C:\\" + std::string(1500, 'x');
-  EXPECT_EQ(Read(AnsiDropBlock({longPath, "C:\\y"})), (std::vector<std::string>{longPath, "C:\\y"}));
-  EXPECT_EQ(Read(WideDropBlock({Widen(longPath)})), std::vector<std::string>{longPath});
+  EXPECT_EQ(Read(AnsiDropBlock({longPath, "C:\\y"})), (Entries{Widen(longPath), u"C:\\y"}));
+  EXPECT_EQ(Read(WideDropBlock({Widen(longPath)})), Entries{Widen(longPath)});
 }
 
 TEST(DropList, NeverReadsBeyondTheBlock) {
   auto block = AnsiDropBlock({"C:\\a", "C:\\bcd"});
   block.resize(block.size() - 2);  // "C:\bcd" loses its terminator and the list's
-  EXPECT_EQ(Read(block), (std::vector<std::string>{"C:\\a", "C:\\bcd"}));
+  EXPECT_EQ(Read(block), (Entries{u"C:\\a", u"C:\\bcd"}));
 
   auto wide = WideDropBlock({u"C:\\a"});
   wide.resize(wide.size() - 5);  // half a unit of "a" left
-  EXPECT_EQ(Read(wide), std::vector<std::string>{"C:\\"});
+  EXPECT_EQ(Read(wide), Entries{u"C:\\"});
 
   std::vector<std::byte> header = AnsiDropBlock({"C:\\a"});
   test::PutField(header, 0, static_cast<std::uint32_t>(header.size() + 1));
@@ -89,51 +92,48 @@ TEST(DropList, NeverReadsBeyondTheBlock) {
 }
 
 TEST(DropList, TakesTheListWhereTheHeaderSaysEvenUnaligned) {
-  EXPECT_EQ(Read(AnsiDropBlock({"C:\\a"}, 27)), std::vector<std::string>{"C:\\a"});
-  EXPECT_EQ(Read(WideDropBlock({u"C:\\a", u"C:\\b"}, 23)), (std::vector<std::string>{"C:\\a", "C:\\b"}));
+  EXPECT_EQ(Read(AnsiDropBlock({"C:\\a"}, 27)), Entries{u"C:\\a"});
+  EXPECT_EQ(Read(WideDropBlock({u"C:\\a", u"C:\\b"}, 23)), (Entries{u"C:\\a", u"C:\\b"}));
 }
 
 TEST(DropList, ReadsTenThousandEntries) {
   const auto paths = ManyPaths(10000);
-  EXPECT_EQ(Read(AnsiDropBlock(paths)), paths);
-  std::vector<std::u16string> wide;
+  Entries wide;
   for (const auto& path : paths) wide.push_back(Widen(path));
-  EXPECT_EQ(Read(WideDropBlock(wide)), paths);
-}
-
-LeadBytes NoLeadBytes() { return LeadBytes{}; }
-
-// Shift-JIS: 0x81-0x9F and 0xE0-0xFC open a two-byte character.
-LeadBytes ShiftJisLeadBytes() {
-  LeadBytes lead{};
-  for (int b = 0x81; b <= 0x9F; ++b) lead[b] = true;
-  for (int b = 0xE0; b <= 0xFC; ++b) lead[b] = true;
-  return lead;
+  EXPECT_EQ(Read(AnsiDropBlock(paths)), wide);
+  EXPECT_EQ(Read(WideDropBlock(wide)), wide);
 }
 
 TEST(ItemName, IsWhatFollowsTheLastBackslash) {
-  EXPECT_EQ(ItemName("C:\\dir\\file.txt", NoLeadBytes()), "file.txt");
-  EXPECT_EQ(ItemName("\\\\server\\share", NoLeadBytes()), "share");
-  EXPECT_EQ(ItemName("plain", NoLeadBytes()), "plain");
-  EXPECT_EQ(ItemName("C:\\", NoLeadBytes()), "");
-  EXPECT_EQ(ItemName("C:\\a/b", NoLeadBytes()), "a/b") << "a slash is no separator";
-  EXPECT_EQ(ItemName("", NoLeadBytes()), "");
-}
-
-TEST(ItemName, SecondByteOfADoubleByteCharacterIsNoSeparator) {
-  // 0x95 0x5C is one Shift-JIS character whose second byte is a backslash.
-  const std::string name = "\x95\x5C.txt";
-  EXPECT_EQ(ItemName("C:\\dir\\" + name, ShiftJisLeadBytes()), name);
-  EXPECT_EQ(ItemName("C:\\dir\\" + name, NoLeadBytes()), ".txt") << "a single-byte code page splits there";
-  EXPECT_EQ(ItemName("C:\\dir\\\x95", ShiftJisLeadBytes()), "\x95") << "a lead byte at the very end";
+  EXPECT_EQ(ItemName(u"C:\\dir\\file.txt"), u"file.txt");
+  EXPECT_EQ(ItemName(u"\\\\server\\share"), u"share");
+  EXPECT_EQ(ItemName(u"plain"), u"plain");
+  EXPECT_EQ(ItemName(u"C:\\"), u"");
+  EXPECT_EQ(ItemName(u"C:\\a/b"), u"a/b") << "a slash is no separator";
+  EXPECT_EQ(ItemName(u""), u"");
+  EXPECT_EQ(ItemName(u"C:\\\u8868\\\u30BD.txt"), u"\u30BD.txt")
+      << "characters whose double-byte forms hold a backslash byte are whole characters here";
 }
 
 TEST(LinesAndTrim, JoinEndsEveryEntryAndTrimTakesOnlyTheEnds) {
-  EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
-  EXPECT_EQ(JoinLines({}), "");
-  EXPECT_EQ(TrimControl(" \t\x01" "a \r\n b\x20\x1F\r\n"), "a \r\n b");
-  EXPECT_EQ(TrimControl("\xA0x\xA0"), "\xA0x\xA0") << "bytes above 0x7F are not control characters";
-  EXPECT_EQ(TrimControl(std::string(" \0 ", 3)), "");
+  EXPECT_EQ(JoinLines({u"a", u"", u"b"}), u"a\r\n\r\nb\r\n");
+  EXPECT_EQ(JoinLines({}), u"");
+  EXPECT_EQ(TrimControl(u" \t\x01" u"a \r\n b\x20\x1F\r\n"), u"a \r\n b");
+  EXPECT_EQ(TrimControl(u"\u00A0x\u3000"), u"\u00A0x\u3000") << "only U+0000 to U+0020 are trimmed";
+  EXPECT_EQ(TrimControl(std::u16string(u" \0 ", 3)), u"");
+}
+
+TEST(FileSystemPath, OnlyPathsTooLongForThePlainCallsTakeTheExtendedForm) {
+  const std::u16string name(260, u'n');
+  EXPECT_EQ(FileSystemPath(u"C:\\" + std::u16string(256, u'n')), u"C:\\" + std::u16string(256, u'n'))
+      << "259 characters still fit";
+  EXPECT_EQ(FileSystemPath(u"C:\\dir\\" + name), u"\\\\?\\C:\\dir\\" + name);
+  EXPECT_EQ(FileSystemPath(u"c:/dir/" + name), u"\\\\?\\c:\\dir\\" + name) << "slashes as the plain calls take them";
+  EXPECT_EQ(FileSystemPath(u"\\\\server\\share\\" + name), u"\\\\?\\UNC\\server\\share\\" + name);
+  EXPECT_EQ(FileSystemPath(u"\\\\?\\C:\\" + name + name), u"\\\\?\\C:\\" + name + name) << "already extended";
+  EXPECT_EQ(FileSystemPath(u"\\\\.\\pipe\\" + name), u"\\\\.\\pipe\\" + name) << "a device keeps its form";
+  EXPECT_EQ(FileSystemPath(u"relative\\" + name + name), u"relative\\" + name + name);
+  EXPECT_EQ(FileSystemPath(u"C:\\\u041F"), u"C:\\\u041F");
 }
 
 TEST(DosDateTime, PacksTheFieldsAtTwoSecondResolution) {
@@ -151,25 +151,25 @@ TEST(DosDateTime, IsZeroOutsideItsYears) {
 
 struct UrlCase {
   const char* what;
-  std::vector<std::string> names;  // in enumeration order
-  std::string path;
+  std::vector<std::u16string> names;  // in enumeration order
+  std::u16string path;
   std::optional<std::size_t> match;
 };
 
 TEST(UrlMap, MatchesTheFirstEnumeratedNameThatBeginsThePath) {
   const UrlCase cases[] = {
-      {"case folded", {"C:\\InetPub\\wwwroot"}, "c:\\inetpub\\WWWROOT\\a.htm", 0},
-      {"first wins over longer", {"C:\\web", "C:\\web\\deep"}, "C:\\web\\deep\\x", 0},
-      {"longer first wins", {"C:\\web\\deep", "C:\\web"}, "C:\\web\\deep\\x", 0},
-      {"default matches all", {"D:\\other", ""}, "C:\\anything", 1},
-      {"path equal to name", {"C:\\InetPub\\wwwroot"}, "C:\\InetPub\\wwwroot", 0},
-      {"characters, not components", {"C:\\InetPub\\wwwroot"}, "C:\\InetPub\\wwwroot2\\x.htm", 0},
-      {"shorter path never", {"C:\\InetPub\\wwwroot"}, "C:\\InetPub", std::nullopt},
-      {"UNC", {"\\\\server\\share"}, "\\\\SERVER\\Share\\dir\\f.txt", 0},
-      {"other UNC share", {"\\\\server\\share"}, "\\\\server\\other\\f.txt", std::nullopt},
-      {"letters above 0x7F are not folded", {"C:\\\xE9"}, "C:\\\xC9", std::nullopt},
-      {"empty path, empty name only", {"C:\\", ""}, "", 1},
-      {"no names", {}, "C:\\x", std::nullopt},
+      {"case folded", {u"C:\\InetPub\\wwwroot"}, u"c:\\inetpub\\WWWROOT\\a.htm", 0},
+      {"first wins over longer", {u"C:\\web", u"C:\\web\\deep"}, u"C:\\web\\deep\\x", 0},
+      {"longer first wins", {u"C:\\web\\deep", u"C:\\web"}, u"C:\\web\\deep\\x", 0},
+      {"default matches all", {u"D:\\other", u""}, u"C:\\anything", 1},
+      {"path equal to name", {u"C:\\InetPub\\wwwroot"}, u"C:\\InetPub\\wwwroot", 0},
+      {"characters, not components", {u"C:\\InetPub\\wwwroot"}, u"C:\\InetPub\\wwwroot2\\x.htm", 0},
+      {"shorter path never", {u"C:\\InetPub\\wwwroot"}, u"C:\\InetPub", std::nullopt},
+      {"UNC", {u"\\\\server\\share"}, u"\\\\SERVER\\Share\\dir\\f.txt", 0},
+      {"other UNC share", {u"\\\\server\\share"}, u"\\\\server\\other\\f.txt", std::nullopt},
+      {"letters above 0x7F are not folded", {u"C:\\\u00E9"}, u"C:\\\u00C9", std::nullopt},
+      {"empty path, empty name only", {u"C:\\", u""}, u"", 1},
+      {"no names", {}, u"C:\\x", std::nullopt},
   };
   for (const UrlCase& c : cases) {
     EXPECT_EQ(MatchUrlMapEntry(c.path, c.names), c.match) << c.what;
@@ -177,22 +177,22 @@ TEST(UrlMap, MatchesTheFirstEnumeratedNameThatBeginsThePath) {
 }
 
 TEST(UrlMap, BuildsPrefixThenTheRestWithSlashesAndNothingEscaped) {
-  EXPECT_EQ(BuildUrl("http://localhost", "C:\\InetPub\\wwwroot\\docs\\Read Me.htm", 18),
-            "http://localhost/docs/Read Me.htm");
-  EXPECT_EQ(BuildUrl("http://localhost", "c:\\inetpub\\WWWROOT\\A.htm", 18), "http://localhost/A.htm")
+  EXPECT_EQ(BuildUrl(u"http://localhost", u"C:\\InetPub\\wwwroot\\docs\\Read Me.htm", 18),
+            u"http://localhost/docs/Read Me.htm");
+  EXPECT_EQ(BuildUrl(u"http://localhost", u"c:\\inetpub\\WWWROOT\\A.htm", 18), u"http://localhost/A.htm")
       << "the rest keeps its case";
-  EXPECT_EQ(BuildUrl("http://localhost", "C:\\InetPub\\wwwroot2\\x.htm", 18), "http://localhost2/x.htm");
-  EXPECT_EQ(BuildUrl("http://localhost", "C:\\InetPub\\wwwroot", 18), "http://localhost");
-  EXPECT_EQ(BuildUrl("file:\\\\%USERNAME%", "C:\\dir\\f #1?.txt", 0), "file:\\\\%USERNAME%C:/dir/f #1?.txt")
+  EXPECT_EQ(BuildUrl(u"http://localhost", u"C:\\InetPub\\wwwroot2\\x.htm", 18), u"http://localhost2/x.htm");
+  EXPECT_EQ(BuildUrl(u"http://localhost", u"C:\\InetPub\\wwwroot", 18), u"http://localhost");
+  EXPECT_EQ(BuildUrl(u"file:\\\\%USERNAME%", u"C:\\dir\\f #1?.txt", 0), u"file:\\\\%USERNAME%C:/dir/f #1?.txt")
       << "the prefix keeps its backslashes; the default entry takes the whole path";
-  EXPECT_EQ(BuildUrl("", "C:\\web\\a b", 6), "/a b");
+  EXPECT_EQ(BuildUrl(u"", u"C:\\web\\a b", 6), u"/a b");
 }
 
 TEST(UrlMap, RegistryTextDropsOnlyATerminatingZero) {
-  EXPECT_EQ(RegistryText(std::string_view("http://x\0", 9)), "http://x");
-  EXPECT_EQ(RegistryText("http://x"), "http://x") << "written without its terminator";
-  EXPECT_EQ(RegistryText(std::string_view("a\0b\0", 4)), std::string_view("a\0b", 3));
-  EXPECT_EQ(RegistryText(""), "");
+  EXPECT_EQ(RegistryText(std::u16string_view(u"http://x\0", 9)), u"http://x");
+  EXPECT_EQ(RegistryText(u"http://x"), u"http://x") << "written without its terminator";
+  EXPECT_EQ(RegistryText(std::u16string_view(u"a\0b\0", 4)), std::u16string_view(u"a\0b", 3));
+  EXPECT_EQ(RegistryText(u""), u"");
 }
 
 }  // namespace

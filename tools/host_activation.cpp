@@ -14,7 +14,7 @@ std::wstring WidenAscii(const std::string& ascii) { return std::wstring(ascii.be
 
 ComPtr<IClassFactory> FactoryFromDll(const std::wstring& dll) {
   const HMODULE module = LoadLibraryW(dll.c_str());
-  std::printf("LoadLibrary %s: %s\n", Narrow(dll).c_str(), module ? "loaded" : "failed");
+  std::printf("LoadLibrary %s: %s\n", Utf8(dll).c_str(), module ? "loaded" : "failed");
   if (!module) return {};
   using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
   const auto getClassObject = reinterpret_cast<GetClassObject>(
@@ -37,8 +37,8 @@ bool RegisteredHandlerClass(const std::wstring& firstItem, CLSID& classID) {
   wchar_t text[64] = {};
   DWORD size = sizeof text - sizeof(wchar_t);
   const LSTATUS status = RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &size);
-  std::printf("HKEY_CLASSES_ROOT\\%s: %s\n", Narrow(key).c_str(),
-              status == ERROR_SUCCESS ? Narrow(text).c_str() : "not registered");
+  std::printf("HKEY_CLASSES_ROOT\\%s: %s\n", Utf8(key).c_str(),
+              status == ERROR_SUCCESS ? Utf8(text).c_str() : "not registered");
   return status == ERROR_SUCCESS && Step("CLSIDFromString", CLSIDFromString(text, &classID));
 }
 
@@ -48,7 +48,7 @@ void PrintServer(const CLSID& classID) {
   wchar_t path[MAX_PATH] = {};
   DWORD size = sizeof path - sizeof(wchar_t);
   if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path, &size) == ERROR_SUCCESS) {
-    std::printf("InprocServer32: %s\n", Narrow(path).c_str());
+    std::printf("InprocServer32: %s\n", Utf8(path).c_str());
   }
 }
 

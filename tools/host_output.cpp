@@ -1,6 +1,7 @@
 #include "host_output.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "shell_selection.h"
 
@@ -68,9 +69,8 @@ bool IsMessageBox(HWND window) {
 }
 
 std::string WindowText(HWND window) {
-  char text[2048] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
+  wchar_t text[2048] = {};
+  return Utf8(text, static_cast<std::size_t>(GetWindowTextW(window, text, std::size(text))));
 }
 
 LRESULT CALLBACK WatchBoxes(int code, WPARAM wParam, LPARAM lParam) {
@@ -95,13 +95,7 @@ bool Step(const std::string& what, HRESULT result) {
   return SUCCEEDED(result);
 }
 
-std::string Narrow(const std::wstring& text) {
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow.data(), bytes, nullptr, nullptr);
-  narrow.resize(narrow.size() - 1);
-  return narrow;
-}
+std::string Utf8(const std::wstring& text) { return Utf8(text.data(), text.size()); }
 
 void PrintClipboard() {
   if (!OpenClipboard(nullptr)) {

@@ -11,7 +11,8 @@ namespace oddments::host {
 // Prints one step; true when it succeeded.
 bool Step(const std::string& what, HRESULT result);
 
-std::string Narrow(const std::wstring& text);
+// UTF-8, as the host prints every text: a terminal shows any name whole.
+std::string Utf8(const std::wstring& text);
 
 // The clipboard's CF_TEXT and CF_UNICODETEXT, control characters escaped.
 void PrintClipboard();

@@ -89,7 +89,7 @@ void PrintSelection(IDataObject* dataObject) {
   for (UINT i = 0; i < count; ++i) {
     std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
     path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
-    std::printf("    [%u] %s\n", i, Narrow(path).c_str());
+    std::printf("    [%u] %s\n", i, Utf8(path).c_str());
   }
 }
 
@@ -140,7 +140,7 @@ std::string Plain(const std::string& caption) {
 }
 
 UINT FindEntry(const BuiltMenu& built, const std::wstring& wanted) {
-  const std::string name = Plain(Narrow(wanted));
+  const std::string name = Plain(Utf8(wanted));
   for (const auto& [offset, caption] : built.entries) {
     if (Plain(caption) == name || std::to_string(offset) == name) return offset;
   }
@@ -230,7 +230,7 @@ int Run(const Options& options) {
   if (!handler || !BuildMenu(handler.Get(), built)) return 1;
   const UINT offset = options.run.empty() ? PickEntry(built) : FindEntry(built, options.run);
   if (!offset) {
-    if (!options.run.empty()) std::printf("no entry \"%s\"\n", Narrow(options.run).c_str());
+    if (!options.run.empty()) std::printf("no entry \"%s\"\n", Utf8(options.run).c_str());
     return options.run.empty() ? 0 : 2;
   }
   return RunEntry(handler.Get(), offset, options) ? 0 : 1;

@@ -6,6 +6,7 @@
 #include <objidl.h>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace oddments::test {
@@ -58,5 +59,9 @@ class FakeDataObject final : public IDataObject {
   ULONG references_ = 1;
   Releaser releaser_;
 };
+
+// What DragQueryFileA reports for the block, one index at a time: the
+// shell's own conversion of a wide list to the ANSI code page.
+std::vector<std::string> DragQueryFileAnsi(const std::vector<std::byte>& block);
 
 }  // namespace oddments::test

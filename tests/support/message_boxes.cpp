@@ -1,5 +1,7 @@
 #include "message_boxes.h"
 
+#include "temp_files.h"
+
 namespace oddments::test {
 
 namespace {
@@ -12,10 +14,12 @@ bool IsDialog(HWND window) {
   return std::string(className) == "#32770";
 }
 
+// In UTF-8, so that a name outside the code page is compared whole.
 std::string WindowText(HWND window) {
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
+  std::u16string text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, u'\0');
+  text.resize(static_cast<std::size_t>(
+      GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), static_cast<int>(text.size()))));
+  return Utf8(text);
 }
 
 // The message box's text and icon controls.

@@ -9,6 +9,7 @@
 namespace oddments::test {
 
 struct ShownBox {
+  // UTF-8
   std::string caption;
   std::string text;
   HWND parent = nullptr;  // as passed when the box was created

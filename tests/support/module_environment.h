@@ -9,6 +9,7 @@
 #include "../../server/com_server.h"
 #include "../../shellext/shexOddments1.h"
 #include "com_environment.h"
+#include "fake_data_object.h"
 
 namespace oddments::test {
 
@@ -34,6 +35,14 @@ ComPtr<Interface> NewHandler() {
     EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(Interface), handler.ReceiveVoid()), S_OK);
   }
   return handler;
+}
+
+// A handler whose selection is the drop block, ready for its menu commands.
+inline ComPtr<IContextMenu> HandlerWithSelection(const std::vector<std::byte>& block) {
+  FakeDataObject selection(block);
+  const auto init = NewHandler<IShellExtInit>();
+  EXPECT_EQ(init->Initialize(nullptr, &selection, nullptr), S_OK);
+  return init.As<IContextMenu>();
 }
 
 // The object behind any of its interfaces.

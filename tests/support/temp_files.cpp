@@ -4,6 +4,17 @@
 
 namespace oddments::test {
 
+namespace {
+
+std::string Ansi(const std::wstring& wide) {
+  std::string ansi(wide.size() * 2, '\0');
+  ansi.resize(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(),
+                                  static_cast<int>(ansi.size()), nullptr, nullptr));
+  return ansi;
+}
+
+}  // namespace
+
 TempFolder::TempFolder() {
   char base[MAX_PATH];
   GetTempPathA(MAX_PATH, base);
@@ -19,36 +30,70 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() {
   for (auto made = made_.rbegin(); made != made_.rend(); ++made) {
-    SetFileAttributesA(made->c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!DeleteFileA(made->c_str())) RemoveDirectoryA(made->c_str());
+    // Long paths need their extended form.
+    const std::wstring path = made->size() < MAX_PATH ? *made : L"\\\\?\\" + *made;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
   }
   RemoveDirectoryA(path_.c_str());
 }
 
-std::string TempFolder::AddFile(const std::string& name, const std::string& bytes) {
-  const std::string path = path_ + "\\" + name;
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path);
+void TempFolder::MakeFile(const std::wstring& path, const std::string& bytes) {
+  const std::wstring target = path.size() < MAX_PATH ? path : L"\\\\?\\" + path;
+  const HANDLE file =
+      CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + Ansi(path));
   DWORD written = 0;
   const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
-  if (!ok || written != bytes.size()) throw std::runtime_error("cannot write " + path);
+  if (!ok || written != bytes.size()) throw std::runtime_error("cannot write " + Ansi(path));
   made_.push_back(path);
+}
+
+void TempFolder::MakeFolder(const std::wstring& path) {
+  const std::wstring target = path.size() < MAX_PATH - 12 ? path : L"\\\\?\\" + path;
+  if (!CreateDirectoryW(target.c_str(), nullptr)) throw std::runtime_error("cannot create " + Ansi(path));
+  made_.push_back(path);
+}
+
+std::string TempFolder::AddFile(const std::string& name, const std::string& bytes) {
+  const std::string path = path_ + "\\" + name;
+  MakeFile(WidePath(path), bytes);
   return path;
+}
+
+std::u16string TempFolder::AddFile(std::u16string_view name, const std::string& bytes) {
+  const std::wstring path = WidePath(path_) + L"\\" + WidePath(name);
+  MakeFile(path, bytes);
+  return {path.begin(), path.end()};
 }
 
 std::string TempFolder::AddCopy(const std::string& source, const std::string& name) {
   const std::string path = path_ + "\\" + name;
   if (!CopyFileA(source.c_str(), path.c_str(), TRUE)) throw std::runtime_error("cannot copy to " + path);
-  made_.push_back(path);
+  made_.push_back(WidePath(path));
   return path;
 }
 
 std::string TempFolder::AddFolder(const std::string& name) {
   const std::string path = path_ + "\\" + name;
-  if (!CreateDirectoryA(path.c_str(), nullptr)) throw std::runtime_error("cannot create " + path);
-  made_.push_back(path);
+  MakeFolder(WidePath(path));
   return path;
+}
+
+std::u16string TempFolder::AddFolder(std::u16string_view name) {
+  const std::wstring path = WidePath(path_) + L"\\" + WidePath(name);
+  MakeFolder(path);
+  return {path.begin(), path.end()};
+}
+
+std::u16string TempFolder::AddDeepFile(std::u16string_view name, const std::string& bytes) {
+  std::u16string dir;
+  for (const char16_t letter : {u'p', u'q', u'r'}) {
+    dir += (dir.empty() ? u"" : u"\\") + std::u16string(90, letter);
+    AddFolder(dir);
+  }
+  return AddFile(dir + u"\\" + std::u16string(name), bytes);
 }
 
 std::wstring WidePath(const std::string& ansi) {
@@ -56,6 +101,14 @@ std::wstring WidePath(const std::string& ansi) {
   wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
                                   static_cast<int>(wide.size())));
   return wide;
+}
+
+std::string Utf8(std::u16string_view text) {
+  const std::wstring wide = WidePath(text);
+  std::string utf8(wide.size() * 3, '\0');
+  utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
+                                  static_cast<int>(utf8.size()), nullptr, nullptr));
+  return utf8;
 }
 
 }  // namespace oddments::test
