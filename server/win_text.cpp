@@ -42,7 +42,6 @@ std::string FromWide(UINT codePage, std::basic_string_view<Char> text) {
 std::wstring AnsiToWide(std::string_view text) { return ToWide<std::wstring>(CP_ACP, text); }
 std::string WideToAnsi(std::wstring_view text) { return FromWide(CP_ACP, text); }
 std::u16string AnsiToUtf16(std::string_view text) { return ToWide<std::u16string>(CP_ACP, text); }
-std::string Utf16ToAnsi(std::u16string_view text) { return FromWide(CP_ACP, text); }
 std::string Utf16ToUtf8(std::u16string_view text) { return FromWide(CP_UTF8, text); }
 std::wstring Utf8ToWide(std::string_view text) { return ToWide<std::wstring>(CP_UTF8, text); }
 

@@ -12,10 +12,8 @@ namespace oddments {
 std::wstring AnsiToWide(std::string_view text);
 std::string WideToAnsi(std::wstring_view text);
 
-// As DragQueryFileA and the other ANSI calls convert: characters that the
-// code page lacks become its default character.
+// As DragQueryFileW converts an ANSI drop list.
 std::u16string AnsiToUtf16(std::string_view text);
-std::string Utf16ToAnsi(std::u16string_view text);
 
 std::string Utf16ToUtf8(std::u16string_view text);
 std::wstring Utf8ToWide(std::string_view text);

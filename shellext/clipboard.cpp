@@ -1,10 +1,12 @@
 #include "clipboard.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <iterator>
-#include <limits>
 
 #include "../server/win_text.h"
+
 
 namespace oddments {
 
@@ -31,17 +33,6 @@ OpenedClipboard::OpenedClipboard() {
 
 OpenedClipboard::~OpenedClipboard() { CloseClipboard(); }
 
-GlobalMemory TextBlock(const void* data, std::size_t size, std::size_t terminatorSize) {
-  if (size > std::numeric_limits<SIZE_T>::max() - terminatorSize) throw EOutOfMemory();
-  GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, size + terminatorSize));
-  if (!block) throw EOutOfMemory();
-  const GlobalLockOf<char> bytes(block.Get());
-  if (!bytes) throw EOutOfMemory();
-  if (size) std::memcpy(bytes.Data(), data, size);
-  std::memset(bytes.Data() + size, 0, terminatorSize);
-  return block;
-}
-
 void SetClipboardBlocks(std::span<ClipboardBlock> blocks) {
   const OpenedClipboard clipboard;
   EmptyClipboard();
@@ -51,14 +42,38 @@ void SetClipboardBlocks(std::span<ClipboardBlock> blocks) {
   }
 }
 
+namespace {
+
+// text in the ANSI code page, converted straight into a moveable block with
+// one zero byte after it: the largest selection's text is not held twice.
+GlobalMemory AnsiTextBlock(std::u16string_view text) {
+  if (text.size() > static_cast<std::size_t>(INT_MAX)) throw EOutOfMemory();
+  const auto* units = reinterpret_cast<const wchar_t*>(text.data());
+  const int length = static_cast<int>(text.size());
+  const int bytes = length ? WideCharToMultiByte(CP_ACP, 0, units, length, nullptr, 0, nullptr, nullptr) : 0;
+  GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(bytes) + 1));
+  if (!block) throw EOutOfMemory();
+  const GlobalLockOf<char> ansi(block.Get());
+  if (!ansi) throw EOutOfMemory();
+  if (bytes) WideCharToMultiByte(CP_ACP, 0, units, length, ansi.Data(), bytes, nullptr, nullptr);
+  ansi.Data()[bytes] = '\0';
+  return block;
+}
+
+}  // namespace
+
 void ClipboardAsText(std::u16string_view text) {
-  const std::string ansi = Utf16ToAnsi(text);
+  UnicodeBlock block(text.size());
+  std::copy(text.begin(), text.end(), block.Room(text.size()));
+  block.Commit(text.size());
+  ClipboardAsText(std::move(block));
+}
+
+void ClipboardAsText(UnicodeBlock&& text) {
+  GlobalMemory ansi = AnsiTextBlock(text.Text());
   // Unicode first: a reader takes the first format it knows, and this one
   // is exact.
-  ClipboardBlock blocks[] = {
-      {CF_UNICODETEXT, TextBlock(text.data(), text.size() * sizeof(char16_t), sizeof(char16_t))},
-      {CF_TEXT, TextBlock(ansi.data(), ansi.size(), 1)},
-  };
+  ClipboardBlock blocks[] = {{CF_UNICODETEXT, text.Finish()}, {CF_TEXT, std::move(ansi)}};
   SetClipboardBlocks(blocks);
 }
 

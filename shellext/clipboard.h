@@ -10,6 +10,7 @@
 
 #include "../server/failure.h"
 #include "../server/handles.h"
+#include "unicode_block.h"
 
 namespace oddments {
 
@@ -35,10 +36,6 @@ class OpenedClipboard {
   OpenedClipboard& operator=(const OpenedClipboard&) = delete;
 };
 
-// A moveable global block of exactly size bytes from data, then
-// terminatorSize zero bytes; EOutOfMemory when it cannot be had.
-GlobalMemory TextBlock(const void* data, std::size_t size, std::size_t terminatorSize);
-
 // A block and the format it goes on the clipboard in.
 struct ClipboardBlock {
   UINT format;
@@ -57,5 +54,7 @@ void SetClipboardBlocks(std::span<ClipboardBlock> blocks);
 // before the clipboard is opened, so running out of memory leaves the
 // clipboard as it was.
 void ClipboardAsText(std::u16string_view text);
+// The same for a text collected in its clipboard block, which it takes.
+void ClipboardAsText(UnicodeBlock&& text);
 
 }  // namespace oddments

@@ -1,5 +1,7 @@
 #include "command_text.h"
 
+#include <algorithm>
+
 namespace oddments {
 
 std::u16string_view ItemName(std::u16string_view path) {
@@ -7,16 +9,18 @@ std::u16string_view ItemName(std::u16string_view path) {
   return separator == std::u16string_view::npos ? path : path.substr(separator + 1);
 }
 
-std::u16string JoinLines(const std::vector<std::u16string>& entries) {
-  std::size_t size = 0;
-  for (const std::u16string& entry : entries) size += entry.size() + 2;
-  std::u16string text;
-  text.reserve(size);
-  for (const std::u16string& entry : entries) {
-    text += entry;
-    text += u"\r\n";
+std::size_t JoinedLength(const PathList& entries) {
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) length += entries[i].size() + 2;
+  return length;
+}
+
+void JoinLines(const PathList& entries, char16_t* out) {
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    out = std::copy(entries[i].begin(), entries[i].end(), out);
+    *out++ = u'\r';
+    *out++ = u'\n';
   }
-  return text;
 }
 
 std::u16string_view TrimControl(std::u16string_view text) {

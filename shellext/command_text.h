@@ -9,14 +9,17 @@
 #include <string_view>
 #include <vector>
 
+#include "path_list.h"
+
 namespace oddments {
 
 // The item's own name: what follows the path's last backslash, the whole
 // path when it has none, empty when it ends with one (a drive root).
 std::u16string_view ItemName(std::u16string_view path);
 
-// Every entry followed by CR LF.
-std::u16string JoinLines(const std::vector<std::u16string>& entries);
+// Every entry followed by CR LF, written from out on; JoinedLength units.
+std::size_t JoinedLength(const PathList& entries);
+void JoinLines(const PathList& entries, char16_t* out);
 
 // Without the units U+0000 to U+0020 (space and the control characters) at
 // either end.

@@ -31,15 +31,22 @@ void SetLastWriteTime(HANDLE file, std::uint32_t stamp) {
 void TContextMenu::CopyUNC() {
   if (CtrlHeld()) {
     // The names replace the paths for the rest of the object's life.
-    for (std::u16string& entry : *Files) entry = std::u16string(ItemName(entry));
+    for (std::size_t i = 0; i < Files->size(); ++i) Files->KeepTail(i, ItemName((*Files)[i]).size());
   }
-  ClipboardAsText(TrimControl(JoinLines(*Files)));
+  // Joined straight into the clipboard's block: a large selection's text
+  // is not held twice.
+  const std::size_t length = JoinedLength(*Files);
+  UnicodeBlock text(length);
+  JoinLines(*Files, text.Room(length));
+  text.Commit(length);
+  text.Keep(TrimControl(text.Text()));
+  ClipboardAsText(std::move(text));
 }
 
 void TContextMenu::ReadOnly() {
   const bool makeWritable = CtrlHeld();
-  for (const std::u16string& path : *Files) {
-    const std::u16string target = FileSystemPath(path);
+  for (std::size_t i = 0; i < Files->size(); ++i) {
+    const std::u16string target = FileSystemPath((*Files)[i]);
     DWORD attributes = GetFileAttributesW(AsWide(target));
     // Nothing made from the failure value may reach a file.
     if (attributes == INVALID_FILE_ATTRIBUTES) continue;
@@ -49,12 +56,12 @@ void TContextMenu::ReadOnly() {
 }
 
 void TContextMenu::Touch() {
-  for (const std::u16string& path : *Files) {
+  for (std::size_t i = 0; i < Files->size(); ++i) {
     // Read afresh for each file, as each is touched at its own moment.
     const std::uint32_t stamp = DosTimeNow();
     // No sharing: a file that another program has open keeps its time, and
     // without backup semantics a folder cannot be opened.
-    const FileHandle file(CreateFileW(AsWide(FileSystemPath(path)), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    const FileHandle file(CreateFileW(AsWide(FileSystemPath((*Files)[i])), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file || stamp == 0) continue;
     SetLastWriteTime(file.Get(), stamp);

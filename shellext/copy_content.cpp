@@ -55,9 +55,9 @@ DWORD ReadAt(HANDLE file, ULONGLONG offset, void* into, ULONGLONG count) {
 // the three kinds gives more than one.
 std::size_t SelectionBound(const TContextMenu::FileList& files) {
   ULONGLONG total = 0;
-  for (const std::u16string& path : files) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(AsWide(FileSystemPath(path)), GetFileExInfoStandard, &data)) continue;
+    if (!GetFileAttributesExW(AsWide(FileSystemPath(files[i])), GetFileExInfoStandard, &data)) continue;
     total += ULONGLONG{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
     if (total > SIZE_MAX / sizeof(char16_t)) throw EOutOfMemory();
   }
@@ -121,7 +121,7 @@ void AppendAnsi(HANDLE file, ULONGLONG size, std::vector<unsigned char>& buffer,
 }
 
 // Appends one file's text, decoded by the mark at its start.
-void AppendFile(const std::u16string& path, std::vector<unsigned char>& buffer, UnicodeBlock& text) {
+void AppendFile(std::u16string_view path, std::vector<unsigned char>& buffer, UnicodeBlock& text) {
   const FileHandle file(CreateFileW(AsWide(FileSystemPath(path)), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw EFOpenError(path);
@@ -150,7 +150,7 @@ void TContextMenu::CopyContent() {
   }
   // One buffer, as large as the largest file that needs decoding.
   std::vector<unsigned char> buffer;
-  for (auto path = Files->rbegin(); path != Files->rend(); ++path) AppendFile(*path, buffer, *text);
+  for (std::size_t i = Files->size(); i-- > 0;) AppendFile((*Files)[i], buffer, *text);
   // Only now, with every file read, is the clipboard written.
   ClipboardBlock block[] = {{CF_UNICODETEXT, text->Finish()}};
   SetClipboardBlocks(block);

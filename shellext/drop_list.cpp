@@ -32,22 +32,9 @@ std::size_t ListExtent(std::basic_string_view<Char> text) {
   return at;
 }
 
-// Zero-terminated entries, the last of which may lack its terminator.
-std::vector<std::u16string> SplitEntries(std::u16string_view list) {
-  std::vector<std::u16string> entries;
-  std::size_t at = 0;
-  while (at < list.size()) {
-    std::size_t end = list.find(u'\0', at);
-    if (end == std::u16string_view::npos) end = list.size();
-    entries.emplace_back(list.substr(at, end - at));
-    at = end + 1;
-  }
-  return entries;
-}
-
 }  // namespace
 
-std::vector<std::u16string> ReadDropList(std::span<const std::byte> block, AnsiListConverter fromAnsi) {
+PathList ReadDropList(std::span<const std::byte> block, AnsiListConverter fromAnsi) {
   if (block.size() < kHeaderSize) return {};
   const std::uint32_t offset = ReadField(block, kOffsetField);
   if (offset > block.size()) return {};
@@ -55,13 +42,13 @@ std::vector<std::u16string> ReadDropList(std::span<const std::byte> block, AnsiL
 
   if (ReadField(block, kWideField) == 0) {
     const std::string_view text(reinterpret_cast<const char*>(list.data()), list.size());
-    return SplitEntries(fromAnsi(text.substr(0, ListExtent(text))));
+    return PathList(fromAnsi(text.substr(0, ListExtent(text))));
   }
   // Copied out because the list need not be aligned for UTF-16 units.
   std::u16string wide(list.size() / sizeof(char16_t), u'\0');
   std::memcpy(wide.data(), list.data(), wide.size() * sizeof(char16_t));
-  const std::u16string_view text(wide);
-  return SplitEntries(text.substr(0, ListExtent(text)));
+  wide.resize(ListExtent(std::u16string_view(wide)));
+  return PathList(std::move(wide));
 }
 
 }  // namespace oddments

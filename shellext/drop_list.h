@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "path_list.h"
+
 namespace oddments {
 
 // Converts text in the ANSI code page, zero bytes included, to UTF-16.
@@ -18,6 +20,6 @@ using AnsiListConverter = std::u16string (*)(std::string_view ansi);
 // block gives no entries, and an entry cut off by the block's end ends the
 // list. A wide list is taken as it stands; an ANSI list is converted with one
 // call of fromAnsi.
-std::vector<std::u16string> ReadDropList(std::span<const std::byte> block, AnsiListConverter fromAnsi);
+PathList ReadDropList(std::span<const std::byte> block, AnsiListConverter fromAnsi);
 
 }  // namespace oddments

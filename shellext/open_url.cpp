@@ -72,7 +72,7 @@ std::u16string UrlPrefix(HKEY map, const std::u16string& name) {
 
 void TContextMenu::OpenURL() {
   if (Files->empty()) return;
-  const std::u16string& path = Files->front();
+  const std::u16string_view path = (*Files)[0];
   // Read afresh each time, so that an edit counts from the next command on.
   RegKey map;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kUrlMapKeyWide, 0, KEY_READ, map.Receive()) != ERROR_SUCCESS) map.Release();

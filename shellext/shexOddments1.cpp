@@ -1,8 +1,5 @@
 #include "shexOddments1.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "../server/com_server.h"
 #include "../server/guid_text.h"
 #include "../server/handles.h"
@@ -68,10 +65,7 @@ HRESULT TContextMenu::SEIInitialize(PCIDLIST_ABSOLUTE, IDataObject* lpdobj, HKEY
   if (FAILED(result)) return result;
   const StorageMedium medium(received);
   return SafeCall([&] {
-    FileList selection = ReadSelection(medium.Get());
-    // Room first, so that running out of memory leaves Files as it was.
-    Files->reserve(Files->size() + selection.size());
-    std::move(selection.begin(), selection.end(), std::back_inserter(*Files));
+    Files->Append(ReadSelection(medium.Get()));
   });
 }
 

@@ -11,6 +11,7 @@
 
 #include "../server/com_object.h"
 #include "class_id.h"
+#include "path_list.h"
 
 namespace oddments {
 
@@ -25,7 +26,7 @@ class TContextMenuFactory final : public TComObjectFactory {
 class TContextMenu final : public ComObjectWith<IShellExtInit, IContextMenu> {
  public:
   // UTF-16, as the shell names the items: no name is lost to a code page.
-  using FileList = std::vector<std::u16string>;
+  using FileList = PathList;
 
   explicit TContextMenu(TComObjectFactory& factory) : ComObjectWith(factory) {}
 

@@ -1,5 +1,6 @@
 #include "unicode_block.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "../server/failure.h"
@@ -52,6 +53,11 @@ char16_t* UnicodeBlock::Room(std::size_t units) {
     Resize(length_ + units);
   }
   return data_ + length_;
+}
+
+void UnicodeBlock::Keep(std::u16string_view part) noexcept {
+  std::copy(part.begin(), part.end(), data_);
+  length_ = part.size();
 }
 
 GlobalMemory UnicodeBlock::Finish() {

@@ -1,10 +1,11 @@
-// Copy content's text, collected straight into the global block that goes on
-// the clipboard, so that it is never held twice.
+// A Unicode text collected straight into the global block that goes on the
+// clipboard, so that it is never held twice.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
+#include <string_view>
 
 #include "../server/handles.h"
 
@@ -26,6 +27,9 @@ class UnicodeBlock {
   void Commit(std::size_t units) noexcept { length_ += units; }
 
   std::size_t Length() const noexcept { return length_; }
+  std::u16string_view Text() const noexcept { return {data_, length_}; }
+  // Keeps only part, a view into Text().
+  void Keep(std::u16string_view part) noexcept;
 
   // The text and its terminator in a block of exactly (n + 1) × 2 bytes.
   GlobalMemory Finish();

@@ -46,7 +46,7 @@ std::u16string Latin1(std::string_view ansi) {
 
 using Entries = std::vector<std::u16string>;
 
-Entries Read(const std::vector<std::byte>& block) { return ReadDropList(block, &Latin1); }
+Entries Read(const std::vector<std::byte>& block) { return ReadDropList(block, &Latin1).Entries(); }
 
 TEST(DropList, KeepsOrderAndDuplicates) {
   const Entries paths{u"C:\\b.txt", u"C:\\a.txt", u"C:\\b.txt"};
@@ -116,8 +116,11 @@ TEST(ItemName, IsWhatFollowsTheLastBackslash) {
 }
 
 TEST(LinesAndTrim, JoinEndsEveryEntryAndTrimTakesOnlyTheEnds) {
-  EXPECT_EQ(JoinLines({u"a", u"", u"b"}), u"a\r\n\r\nb\r\n");
-  EXPECT_EQ(JoinLines({}), u"");
+  const PathList entries(std::u16string(u"a\0\0b\0", 5));
+  std::u16string joined(JoinedLength(entries), u'#');
+  JoinLines(entries, joined.data());
+  EXPECT_EQ(joined, u"a\r\n\r\nb\r\n");
+  EXPECT_EQ(JoinedLength(PathList()), 0u);
   EXPECT_EQ(TrimControl(u" \t\x01" u"a \r\n b\x20\x1F\r\n"), u"a \r\n b");
   EXPECT_EQ(TrimControl(u"\u00A0x\u3000"), u"\u00A0x\u3000") << "only U+0000 to U+0020 are trimmed";
   EXPECT_EQ(TrimControl(std::u16string(u" \0 ", 3)), u"");
