@@ -1,5 +1,5 @@
 # Entry points on a fresh Debian machine; each installs what is missing.
-.PHONY: deps build test demo bench fuzz clean
+.PHONY: deps build test demo dist bench fuzz clean
 
 deps:
 	@scripts/install-deps.sh
@@ -15,6 +15,11 @@ test: build
 
 demo: build
 	scripts/demo.sh
+
+# The installer and the zip in build/dist; SIGN_PKCS12=file SIGN_PASS=...
+# signs the DLLs, the uninstaller and the installer.
+dist: build
+	SIGN_PKCS12="$(SIGN_PKCS12)" SIGN_PASS="$(SIGN_PASS)" scripts/dist.sh
 
 bench: build
 	cmake --preset native-release >/dev/null

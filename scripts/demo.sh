@@ -120,3 +120,29 @@ for arch in win32 win64; do
   run_command "$arch" --run "Touch (set date)" "$notes"
   echo "after Touch:  $(write_time notes.txt)"
 done
+
+# The release as a Windows user gets it: a silent install for this user
+# alone, what it wrote, and a silent uninstall.
+echo
+echo "== installer: make dist, then setup /S (for this user, no administrator)"
+setup=$(scripts/dist.sh | grep -- '-setup[.]exe$')
+scripts/wine-run "$(windows_path "$setup")" /S && echo "installed" || echo "setup failed: $?"
+user_key='HKCU\Software\Classes\CLSID\{FC02AD06-B816-4EA4-94BD-65178B1A0E10}\InprocServer32'
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Oddments'
+installed=$(scripts/wine-run reg query "$user_key" /ve | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+scripts/wine-run cmd /c dir /s /b '%LOCALAPPDATA%\Programs\Oddments' | tr -d '\r'
+scripts/wine-run reg query "$user_key" | tr -d '\r' | grep -v '^$'
+scripts/wine-run reg query "$uninstall_key" | tr -d '\r' | grep -v '^$'
+run_command win64 --clipboard --dll "$installed" --run "Copy UNC" "$notes"
+
+echo
+echo "== installer: the uninstaller, silently"
+quiet=$(scripts/wine-run reg query "$uninstall_key" /v QuietUninstallString | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+echo "$quiet"
+uninstaller=$(printf '%s' "$quiet" | sed 's/^"\([^"]*\)".*/\1/')
+scripts/wine-run "$uninstaller" /S || echo "uninstaller failed: $?"
+# It runs from a copy of itself; wait for that copy to finish.
+for _ in $(seq 100); do scripts/wine-run reg query "$uninstall_key" >/dev/null 2>&1 || break; sleep 0.2; done
+scripts/wine-run reg query "$user_key" >/dev/null 2>&1 && echo "still registered" || echo "user's registration gone"
+scripts/wine-run reg query "$uninstall_key" >/dev/null 2>&1 && echo "entry still there" || echo "uninstall entry gone"
+scripts/wine-run reg query 'HKCU\SOFTWARE\Marrowgate Code Workshop\Oddments\URLs' | tr -d '\r' | grep -v '^$'

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the cross toolchain, Wine, Xvfb and the test frameworks on a Debian
-# machine; with --fuzz also clang and its fuzzer runtime. Idempotent: when
+# Installs the cross toolchain, Wine, Xvfb, the test frameworks and the
+# installer's tools (NSIS, osslsigncode) on a Debian machine; with --fuzz also
+# clang and its fuzzer runtime. Idempotent: when
 # everything is present it only checks and exits, without calling apt.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32 wine64 xvfb xauth
   googletest libgtest-dev libbenchmark-dev cmake ninja-build make g++
+  nsis osslsigncode openssl
 )
 if [ "${1:-}" = --fuzz ]; then packages+=(clang libclang-rt-14-dev); fi
 

@@ -103,6 +103,9 @@ void TComObjectFactory::UpdateRegistry(bool doRegister) {
     DeleteRegKey(classKey);
     DeleteRegKey(progID + "\\CLSID");
     DeleteRegKey(progID);
+    // A user's own CLSID key may have been made by this registration; left
+    // empty, it goes with it.
+    if (PerUserRegistryRoots::Active()) DeleteEmptyKeys(HKEY_CLASSES_ROOT, "CLSID", 1);
   }
 }
 

@@ -2,8 +2,11 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <optional>
+
 #include "com_object.h"
 #include "com_server.h"
+#include "registry.h"
 
 using namespace oddments;
 
@@ -16,14 +19,20 @@ const HRESULT kNoClassObject = static_cast<HRESULT>(0xFFFFFFFF);
 // reported, and what was written before it stays.
 const HRESULT kRegistrationFailed = static_cast<HRESULT>(0xFFFFFFFE);
 
-HRESULT Registration(void (TComServer::*operation)()) noexcept {
+HRESULT Registration(void (TComServer::*operation)(), bool perUser = false) noexcept {
   if (!EnsureServerStarted()) return kRegistrationFailed;
   try {
+    std::optional<PerUserRegistryRoots> userRoots;
+    if (perUser) userRoots.emplace();
     (ComServer().*operation)();
     return S_OK;
   } catch (...) {
     return kRegistrationFailed;
   }
+}
+
+bool IsCommandLine(PCWSTR commandLine, const wchar_t* word) noexcept {
+  return CompareStringOrdinal(commandLine, -1, word, -1, TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -44,3 +53,14 @@ STDAPI DllCanUnloadNow() {
 STDAPI DllRegisterServer() { return Registration(&TComServer::RegisterServer); }
 
 STDAPI DllUnregisterServer() { return Registration(&TComServer::UnregisterServer); }
+
+// regsvr32 /i:user (with /n, alone) registers for the current user only, under
+// HKEY_CURRENT_USER, with no administrator's rights; "machine" or nothing
+// registers as DllRegisterServer does. Any other word is refused before
+// anything is written.
+STDAPI DllInstall(BOOL bInstall, PCWSTR pszCmdLine) {
+  const auto operation = bInstall ? &TComServer::RegisterServer : &TComServer::UnregisterServer;
+  if (!pszCmdLine || !*pszCmdLine || IsCommandLine(pszCmdLine, L"machine")) return Registration(operation);
+  if (IsCommandLine(pszCmdLine, L"user")) return Registration(operation, true);
+  return E_INVALIDARG;
+}

@@ -36,4 +36,54 @@ void CreateRegKey(const std::string& keyPath, const std::string& valueName, cons
 
 void DeleteRegKey(const std::string& keyPath, HKEY root) noexcept { RegDeleteKeyA(root, keyPath.c_str()); }
 
+namespace {
+
+bool HoldsNothing(HKEY root, const std::string& keyPath) noexcept {
+  RegKey key;
+  if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
+  DWORD subkeys = 0, values = 0;
+  if (RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                       nullptr, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  if (subkeys != 0 || values > 1) return false;
+  if (values == 0) return true;
+  char text[1] = {};
+  DWORD type = 0, size = sizeof text;
+  return RegQueryValueExA(key.Get(), "", nullptr, &type, reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS &&
+         type == REG_SZ && (size == 0 || (size == 1 && text[0] == '\0'));
+}
+
+bool g_perUserRoots = false;
+
+}  // namespace
+
+void DeleteEmptyKeys(HKEY root, const std::string& keyPath, int levels) noexcept {
+  std::string path = keyPath;
+  for (int level = 0; level < levels && !path.empty(); ++level) {
+    if (!HoldsNothing(root, path) || RegDeleteKeyA(root, path.c_str()) != ERROR_SUCCESS) return;
+    const std::size_t separator = path.rfind('\\');
+    path.resize(separator == std::string::npos ? 0 : separator);
+  }
+}
+
+PerUserRegistryRoots::PerUserRegistryRoots() {
+  const std::string classesPath = "Software\\Classes";
+  // The override holds a key of its own, so this handle may close.
+  const RegKey classes = OpenOrCreateRegKey(HKEY_CURRENT_USER, classesPath);
+  if (!classes || RegOverridePredefKey(HKEY_CLASSES_ROOT, classes.Get()) != ERROR_SUCCESS) {
+    throw EOleRegistrationError("Failed to create key " + classesPath);
+  }
+  g_perUserRoots = true;
+}
+
+PerUserRegistryRoots::~PerUserRegistryRoots() {
+  g_perUserRoots = false;
+  RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+}
+
+bool PerUserRegistryRoots::Active() noexcept { return g_perUserRoots; }
+
+HKEY MachineRoot() noexcept { return g_perUserRoots ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+
 }  // namespace oddments

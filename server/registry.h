@@ -33,4 +33,33 @@ void SetRegString(HKEY key, const std::string& valueName, const std::string& val
 // key could not be opened, so that nothing lands elsewhere.
 [[noreturn]] void RaiseValueNotSet(const std::string& valueName);
 
+// Deletes keyPath under root, then each key above it up to levels keys in
+// all, each only while it holds nothing: no subkeys and no value but an empty
+// default, which is all that registration gives the keys it only creates.
+// Stops at the first key that holds something.
+void DeleteEmptyKeys(HKEY root, const std::string& keyPath, int levels) noexcept;
+
+// While one lives, this process's HKEY_CLASSES_ROOT stands for
+// HKEY_CURRENT_USER\Software\Classes, and MachineRoot() gives
+// HKEY_CURRENT_USER, so that the one registration writes, and removes, the
+// current user's keys and nothing else. The redirection is process-wide:
+// registration runs alone in the process that registers (regsvr32, an
+// installer). Raises EOleRegistrationError when the user's classes key
+// cannot be opened.
+class PerUserRegistryRoots {
+ public:
+  PerUserRegistryRoots();
+  ~PerUserRegistryRoots();
+  PerUserRegistryRoots(const PerUserRegistryRoots&) = delete;
+  PerUserRegistryRoots& operator=(const PerUserRegistryRoots&) = delete;
+
+  // True while the roots stand for the current user's keys.
+  static bool Active() noexcept;
+};
+
+// Where registration keeps what is the machine's in its usual scope (the
+// shell's approved list): HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER while
+// PerUserRegistryRoots is active.
+HKEY MachineRoot() noexcept;
+
 }  // namespace oddments

@@ -34,8 +34,20 @@ void SetValueUnder(HKEY root, const std::string& keyPath, const std::string& val
   SetRegString(key.Get(), valueName, value);
 }
 
+// What only a per-user registration takes away again: in the user's own keys
+// the approval and the handlers' parent keys serve this user alone, and they
+// go unless something else lives in them.
+void RemovePerUserTraces(const std::string& classID) {
+  const std::string approved = std::string(kApprovedParent) + "\\Approved";
+  RegDeleteKeyValueA(MachineRoot(), approved.c_str(), classID.c_str());
+  DeleteEmptyKeys(MachineRoot(), approved, 2);
+  for (const char* parent : kHandlerParents) {
+    DeleteEmptyKeys(HKEY_CLASSES_ROOT, std::string(parent) + "\\shellex\\ContextMenuHandlers", 3);
+  }
+}
+
 void ApproveHandler(const std::string& classID) {
-  const RegKey shellExtensions = OpenOrCreateRegKey(HKEY_LOCAL_MACHINE, kApprovedParent);
+  const RegKey shellExtensions = OpenOrCreateRegKey(MachineRoot(), kApprovedParent);
   if (!shellExtensions) RaiseValueNotSet(classID);
   SetValueUnder(shellExtensions.Get(), "Approved", classID, kDescription);
 }
@@ -74,6 +86,7 @@ void TContextMenuFactory::UpdateRegistry(bool doRegister) {
     DeleteRegKey(HandlerKey("Folder"));
     DeleteRegKey(HandlerKey("*"));
     TComObjectFactory::UpdateRegistry(false);
+    if (PerUserRegistryRoots::Active()) RemovePerUserTraces(GuidText(CLASS_CONTEXTMENU));
     return;
   }
   TComObjectFactory::UpdateRegistry(true);

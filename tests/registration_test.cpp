@@ -38,6 +38,54 @@ unsigned long Regsvr32(const std::string& dll, bool unregister = false) {
   return test::RunProcess(line).exitCode;
 }
 
+// regsvr32 /n /i:user: DllInstall alone, for the current user.
+unsigned long Regsvr32PerUser(const std::string& dll, bool unregister = false) {
+  const std::string line = unregister ? test::CommandLine({"regsvr32.exe", "/s", "/u", "/n", "/i:user", dll})
+                                      : test::CommandLine({"regsvr32.exe", "/s", "/n", "/i:user", dll});
+  return test::RunProcess(line).exitCode;
+}
+
+// Where one scope's registration lands: the classes' root with the prefix
+// of their keys, and the root of the approved list.
+struct Scope {
+  HKEY classesRoot;
+  std::string classes;
+  HKEY approvedRoot;
+};
+const Scope kMachine{HKEY_CLASSES_ROOT, "", HKEY_LOCAL_MACHINE};
+const Scope kUser{HKEY_CURRENT_USER, "Software\\Classes\\", HKEY_CURRENT_USER};
+
+void ExpectRegistered(const Scope& scope, const std::string& dll) {
+  const auto read = [&](const std::string& key, const std::string& name) {
+    return ReadValue(scope.classesRoot, scope.classes + key, name);
+  };
+  EXPECT_EQ(read(kClassKey, ""), StringValue("", kDescription));
+  EXPECT_EQ(read(kClassKey + "\\ProgID", ""), StringValue("", "shexOddments."));
+  EXPECT_EQ(read(kClassKey + "\\InprocServer32", ""), StringValue("", dll));
+  EXPECT_EQ(read(kClassKey + "\\InprocServer32", "ThreadingModel"), StringValue("ThreadingModel", "Apartment"));
+  EXPECT_EQ(read("shexOddments.", ""), StringValue("", kDescription));
+  EXPECT_EQ(read("shexOddments.\\CLSID", ""), StringValue("", kClassID));
+  for (const char* parent : {"*", "Folder"}) {
+    SCOPED_TRACE(parent);
+    const std::string shellex = std::string(parent) + "\\shellex";
+    EXPECT_EQ(read(shellex, ""), StringValue("", ""));
+    EXPECT_EQ(read(shellex + "\\ContextMenuHandlers", ""), StringValue("", ""));
+    EXPECT_EQ(read(shellex + "\\ContextMenuHandlers\\Oddments", ""), StringValue("", kClassID));
+  }
+  EXPECT_EQ(ReadValue(scope.approvedRoot, kApproved, kClassID), StringValue(kClassID, kDescription));
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kUrlMapKey, kSeededUrlPrefix),
+            StringValue(kSeededUrlPrefix, "http://localhost"));
+}
+
+// All a registration in one hive could touch, the URL map aside.
+struct HiveState {
+  std::optional<RegTree> classes, shellExtensions;
+  bool operator==(const HiveState&) const = default;
+};
+HiveState TakeHiveState(HKEY hive) {
+  return {TakeTree(hive, "Software\\Classes"), TakeTree(hive, kShellExtensions)};
+}
+
 // A copy of the DLL under another file name, so under another ProgID.
 std::string CopyDll(test::TempFolder& folder, const std::string& name) { return folder.AddCopy(BuiltDll(), name); }
 
@@ -59,6 +107,8 @@ RegisteredState TakeRegisteredState() {
 class Registration : public ::testing::Test {
  protected:
   void SetUp() override {
+    userClasses_ = TakeTree(HKEY_CURRENT_USER, "Software\\Classes");
+    userShellExtensions_ = TakeTree(HKEY_CURRENT_USER, kShellExtensions);
     urlMap_ = TakeTree(HKEY_CURRENT_USER, kUrlMapKey);
     approved_ = ReadValue(HKEY_LOCAL_MACHINE, kApproved, kClassID);
     RemoveTraces();
@@ -66,6 +116,8 @@ class Registration : public ::testing::Test {
   }
   void TearDown() override {
     RemoveTraces();
+    test::PutTree(HKEY_CURRENT_USER, "Software\\Classes", userClasses_);
+    test::PutTree(HKEY_CURRENT_USER, kShellExtensions, userShellExtensions_);
     test::PutTree(HKEY_CURRENT_USER, kUrlMapKey, urlMap_);
     if (approved_) {
       test::WriteString(HKEY_LOCAL_MACHINE, kApproved, kClassID, approved_->data.c_str());
@@ -82,32 +134,41 @@ class Registration : public ::testing::Test {
   }
 
  private:
-  std::optional<RegTree> urlMap_;
+  std::optional<RegTree> userClasses_, userShellExtensions_, urlMap_;
   std::optional<test::RegValue> approved_;
 };
 
 TEST_F(Registration, WritesTheClassItsHandlersTheApprovalAndTheUrlMap) {
   ASSERT_EQ(Regsvr32(BuiltDll()), 0u);
+  ExpectRegistered(kMachine, BuiltDll());
+}
 
-  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kClassKey, ""), StringValue("", kDescription));
-  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kClassKey + "\\ProgID", ""), StringValue("", "shexOddments."));
-  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", ""), StringValue("", BuiltDll()));
-  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", "ThreadingModel"),
-            StringValue("ThreadingModel", "Apartment"));
-  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, "shexOddments.", ""), StringValue("", kDescription));
-  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, "shexOddments.\\CLSID", ""), StringValue("", kClassID));
+TEST_F(Registration, PerUserWritesTheSameKeysUnderTheUserAloneAndRemovesExactlyThem) {
+  const HiveState user = TakeHiveState(HKEY_CURRENT_USER), machine = TakeHiveState(HKEY_LOCAL_MACHINE);
 
-  for (const char* parent : {"*", "Folder"}) {
-    SCOPED_TRACE(parent);
-    const std::string shellex = std::string(parent) + "\\shellex";
-    EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, shellex, ""), StringValue("", ""));
-    EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, shellex + "\\ContextMenuHandlers", ""), StringValue("", ""));
-    EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, shellex + "\\ContextMenuHandlers\\Oddments", ""),
-              StringValue("", kClassID));
-  }
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kApproved, kClassID), StringValue(kClassID, kDescription));
+  ASSERT_EQ(Regsvr32PerUser(BuiltDll()), 0u);
+  ExpectRegistered(kUser, BuiltDll());
+  EXPECT_TRUE(TakeHiveState(HKEY_LOCAL_MACHINE) == machine) << "written under HKEY_LOCAL_MACHINE";
+
+  ASSERT_EQ(Regsvr32PerUser(BuiltDll(), true), 0u);
+  EXPECT_TRUE(TakeHiveState(HKEY_CURRENT_USER) == user) << "per-user removal left or took something";
+  EXPECT_TRUE(TakeHiveState(HKEY_LOCAL_MACHINE) == machine);
   EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kUrlMapKey, kSeededUrlPrefix),
-            StringValue(kSeededUrlPrefix, "http://localhost"));
+            StringValue(kSeededUrlPrefix, "http://localhost"))
+      << "the URL map is the user's";
+}
+
+TEST_F(Registration, PerUserRemovalKeepsWhatElseLivesInTheUsersHandlerKeys) {
+  const std::string other = "Software\\Classes\\*\\shellex\\ContextMenuHandlers\\Other";
+  test::WriteString(HKEY_CURRENT_USER, other, "", "{00000000-0000-0000-0000-000000000001}");
+  test::WriteString(HKEY_CURRENT_USER, kApproved, "{00000000-0000-0000-0000-000000000001}", "Other");
+  ASSERT_EQ(Regsvr32PerUser(BuiltDll()), 0u);
+  ASSERT_EQ(Regsvr32PerUser(BuiltDll(), true), 0u);
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, other));
+  EXPECT_TRUE(ReadValue(HKEY_CURRENT_USER, kApproved, "{00000000-0000-0000-0000-000000000001}"));
+  EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kApproved, kClassID));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUser.classes + kFileHandler));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUser.classes + "Folder"));
 }
 
 TEST_F(Registration, RegisteringTwiceGivesTheSameStateAsOnce) {
@@ -187,6 +248,65 @@ HRESULT CallExport(const std::string& dll, const char* name, int& windows) {
   UnhookWindowsHookEx(hook);
   FreeLibrary(module);
   return result;
+}
+
+using DllInstallExport = HRESULT(STDAPICALLTYPE*)(BOOL, PCWSTR);
+
+HRESULT CallDllInstall(bool install, const wchar_t* commandLine) {
+  const HMODULE module = LoadLibraryA(BuiltDll().c_str());
+  if (!module) return E_FAIL;
+  const auto function =
+      reinterpret_cast<DllInstallExport>(reinterpret_cast<void*>(GetProcAddress(module, "DllInstall")));
+  const HRESULT result = function ? function(install, commandLine) : E_FAIL;
+  FreeLibrary(module);
+  return result;
+}
+
+TEST_F(Registration, DllInstallTakesUserOrMachineInAnyCaseAndRefusesAnythingElse) {
+  struct Case {
+    const wchar_t* commandLine;
+    const Scope* scope;  // null: refused
+  };
+  const Case cases[] = {{L"user", &kUser},       {L"USER", &kUser},   {L"Machine", &kMachine},
+                        {L"", &kMachine},        {nullptr, &kMachine}, {L"everyone", nullptr},
+                        {L"user ", nullptr},     {L"/i:user", nullptr}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+    const HiveState user = TakeHiveState(HKEY_CURRENT_USER);
+    const RegisteredState machine = TakeRegisteredState();
+    if (!c.scope) {
+      EXPECT_EQ(CallDllInstall(true, c.commandLine), E_INVALIDARG);
+      EXPECT_EQ(CallDllInstall(false, c.commandLine), E_INVALIDARG);
+      EXPECT_TRUE(TakeHiveState(HKEY_CURRENT_USER) == user);
+      EXPECT_TRUE(TakeRegisteredState() == machine) << "refused, yet written: the URL map seeded?";
+      continue;
+    }
+    const Scope& other = c.scope == &kUser ? kMachine : kUser;
+    ASSERT_EQ(CallDllInstall(true, c.commandLine), S_OK);
+    EXPECT_EQ(ReadValue(c.scope->classesRoot, c.scope->classes + kFileHandler, ""), StringValue("", kClassID));
+    EXPECT_FALSE(KeyExists(other.classesRoot, other.classes + kFileHandler)) << "registered in the other scope";
+    ASSERT_EQ(CallDllInstall(false, c.commandLine), S_OK);
+    EXPECT_FALSE(KeyExists(c.scope->classesRoot, c.scope->classes + kClassKey));
+    RemoveTraces();
+    test::PutTree(HKEY_CURRENT_USER, kUrlMapKey, std::nullopt);
+  }
+}
+
+// Wine's COM reads HKEY_CLASSES_ROOT from the machine's classes alone, so
+// the host is handed the DLL that the per-user registration names.
+TEST_F(Registration, HostCreatesTheClassFromThePerUserRegistrationsDll) {
+  test::TempFolder folder;
+  const std::string a = folder.AddFile("alpha.txt", "a"), b = folder.AddFile("beta.txt", "b");
+  ASSERT_EQ(Regsvr32PerUser(BuiltDll()), 0u);
+  const auto server = ReadValue(HKEY_CURRENT_USER, kUser.classes + kClassKey + "\\InprocServer32", "");
+  ASSERT_TRUE(server);
+  const std::string dll = server->data.c_str();
+
+  const auto run = test::RunProcess(test::CommandLine(
+      {test::ProgramFolder() + "\\oddments-host.exe", "--dll", dll, "--run", "Set read-only", a, b}));
+  EXPECT_EQ(run.exitCode, 0u) << run.output;
+  EXPECT_TRUE(GetFileAttributesA(b.c_str()) & FILE_ATTRIBUTE_READONLY) << run.output;
+  ASSERT_EQ(Regsvr32PerUser(BuiltDll(), true), 0u);
 }
 
 // A non-volatile key cannot be made below a volatile one: a key that really
