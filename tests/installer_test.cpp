@@ -65,12 +65,15 @@ void RunQuietUninstall(HKEY hive) {
 
 // What a user's own registration and a user's install touch.
 struct UserState {
-  std::optional<RegTree> classes, shellExtensions, uninstall;
+  test::RegistrationArea registration;
+  std::optional<RegTree> uninstall;
   bool operator==(const UserState&) const = default;
 };
+void PrintTo(const UserState& state, std::ostream* out) {
+  *out << ::testing::PrintToString(state.registration) << "\nuninstall:" << ::testing::PrintToString(state.uninstall);
+}
 UserState TakeUserState() {
-  return {TakeTree(HKEY_CURRENT_USER, "Software\\Classes"), TakeTree(HKEY_CURRENT_USER, kShellExtensions),
-          TakeTree(HKEY_CURRENT_USER, kUninstallRoot)};
+  return {test::TakeRegistrationArea(HKEY_CURRENT_USER), TakeTree(HKEY_CURRENT_USER, kUninstallRoot)};
 }
 
 class Installer : public ::testing::Test {
@@ -129,7 +132,7 @@ TEST_F(Installer, PerUserInstallRegistersForTheUserAloneAndUninstallLeavesOnlyTh
 
   RunQuietUninstall(HKEY_CURRENT_USER);
   EXPECT_FALSE(FileExists(userFolder_));
-  EXPECT_TRUE(TakeUserState() == user_) << "the uninstaller left or took keys";
+  EXPECT_EQ(TakeUserState(), user_) << "the uninstaller left or took keys";
   EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kUrlMapKey, kSeededUrlPrefix),
             StringValue(kSeededUrlPrefix, "http://localhost"))
       << "the URL map is the user's";

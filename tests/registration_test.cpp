@@ -77,14 +77,6 @@ void ExpectRegistered(const Scope& scope, const std::string& dll) {
             StringValue(kSeededUrlPrefix, "http://localhost"));
 }
 
-// All a registration in one hive could touch, the URL map aside.
-struct HiveState {
-  std::optional<RegTree> classes, shellExtensions;
-  bool operator==(const HiveState&) const = default;
-};
-HiveState TakeHiveState(HKEY hive) {
-  return {TakeTree(hive, "Software\\Classes"), TakeTree(hive, kShellExtensions)};
-}
 
 // A copy of the DLL under another file name, so under another ProgID.
 std::string CopyDll(test::TempFolder& folder, const std::string& name) { return folder.AddCopy(BuiltDll(), name); }
@@ -144,15 +136,15 @@ TEST_F(Registration, WritesTheClassItsHandlersTheApprovalAndTheUrlMap) {
 }
 
 TEST_F(Registration, PerUserWritesTheSameKeysUnderTheUserAloneAndRemovesExactlyThem) {
-  const HiveState user = TakeHiveState(HKEY_CURRENT_USER), machine = TakeHiveState(HKEY_LOCAL_MACHINE);
+  const test::RegistrationArea user = test::TakeRegistrationArea(HKEY_CURRENT_USER), machine = test::TakeRegistrationArea(HKEY_LOCAL_MACHINE);
 
   ASSERT_EQ(Regsvr32PerUser(BuiltDll()), 0u);
   ExpectRegistered(kUser, BuiltDll());
-  EXPECT_TRUE(TakeHiveState(HKEY_LOCAL_MACHINE) == machine) << "written under HKEY_LOCAL_MACHINE";
+  EXPECT_EQ(test::TakeRegistrationArea(HKEY_LOCAL_MACHINE), machine) << "written under HKEY_LOCAL_MACHINE";
 
   ASSERT_EQ(Regsvr32PerUser(BuiltDll(), true), 0u);
-  EXPECT_TRUE(TakeHiveState(HKEY_CURRENT_USER) == user) << "per-user removal left or took something";
-  EXPECT_TRUE(TakeHiveState(HKEY_LOCAL_MACHINE) == machine);
+  EXPECT_EQ(test::TakeRegistrationArea(HKEY_CURRENT_USER), user) << "per-user removal left or took something";
+  EXPECT_EQ(test::TakeRegistrationArea(HKEY_LOCAL_MACHINE), machine);
   EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kUrlMapKey, kSeededUrlPrefix),
             StringValue(kSeededUrlPrefix, "http://localhost"))
       << "the URL map is the user's";
@@ -272,12 +264,12 @@ TEST_F(Registration, DllInstallTakesUserOrMachineInAnyCaseAndRefusesAnythingElse
                         {L"user ", nullptr},     {L"/i:user", nullptr}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "case " << &c - cases);
-    const HiveState user = TakeHiveState(HKEY_CURRENT_USER);
+    const test::RegistrationArea user = test::TakeRegistrationArea(HKEY_CURRENT_USER);
     const RegisteredState machine = TakeRegisteredState();
     if (!c.scope) {
       EXPECT_EQ(CallDllInstall(true, c.commandLine), E_INVALIDARG);
       EXPECT_EQ(CallDllInstall(false, c.commandLine), E_INVALIDARG);
-      EXPECT_TRUE(TakeHiveState(HKEY_CURRENT_USER) == user);
+      EXPECT_TRUE(test::TakeRegistrationArea(HKEY_CURRENT_USER) == user);
       EXPECT_TRUE(TakeRegisteredState() == machine) << "refused, yet written: the URL map seeded?";
       continue;
     }

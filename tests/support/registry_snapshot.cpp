@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 namespace oddments::test {
 
 namespace {
@@ -95,6 +97,33 @@ bool KeyExists(HKEY root, const std::string& path) { return Key(root, path, KEY_
 
 void WriteString(HKEY root, const std::string& path, const std::string& name, const std::string& text) {
   WriteTree(root, path, RegTree{{StringValue(name, text)}, {}});
+}
+
+namespace {
+
+void PrintTree(const RegTree& tree, const std::string& path, std::ostream& out) {
+  for (const RegValue& value : tree.values) {
+    out << "\n  " << path << " [" << value.name << "] type " << value.type << ", " << value.data.size() << " bytes";
+  }
+  for (const auto& [name, subtree] : tree.subkeys) PrintTree(subtree, path + "\\" + name, out);
+  if (tree.values.empty() && tree.subkeys.empty()) out << "\n  " << path;
+}
+
+}  // namespace
+
+void PrintTo(const RegTree& tree, std::ostream* out) { PrintTree(tree, "", *out); }
+
+RegistrationArea TakeRegistrationArea(HKEY hive) {
+  const std::string classes = "Software\\Classes\\";
+  return {TakeTree(hive, classes + "CLSID"), TakeTree(hive, classes + "shexOddments."), TakeTree(hive, classes + "*"),
+          TakeTree(hive, classes + "Folder"),
+          TakeTree(hive, "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved")};
+}
+
+void PrintTo(const RegistrationArea& area, std::ostream* out) {
+  *out << "CLSID:" << ::testing::PrintToString(area.classIDs) << "\nProgID:" << ::testing::PrintToString(area.progID)
+       << "\n*:" << ::testing::PrintToString(area.files) << "\nFolder:" << ::testing::PrintToString(area.folders)
+       << "\nApproved:" << ::testing::PrintToString(area.approved);
 }
 
 }  // namespace oddments::test

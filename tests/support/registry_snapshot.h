@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ struct RegTree {
   bool operator==(const RegTree&) const = default;
 };
 
+// Every key and value of the tree, one a line, so that a failed comparison
+// shows what differed.
+void PrintTo(const RegTree& tree, std::ostream* out);
+
 // The tree at path, or nothing when the key does not exist.
 std::optional<RegTree> TakeTree(HKEY root, const std::string& path);
 
@@ -35,6 +40,18 @@ void PutTree(HKEY root, const std::string& path, const std::optional<RegTree>& t
 std::optional<RegValue> ReadValue(HKEY root, const std::string& path, const std::string& name);
 bool KeyExists(HKEY root, const std::string& path);
 void WriteString(HKEY root, const std::string& path, const std::string& name, const std::string& text);
+
+// Every key that registration of the handler may write in one hive, the URL
+// map aside: the class's, the ProgID's and the handlers' keys, and the
+// shell's approved list. No wider on purpose: shell32 in Wine's own
+// processes keeps caches elsewhere under Software\Classes and Shell
+// Extensions while tests run.
+struct RegistrationArea {
+  std::optional<RegTree> classIDs, progID, files, folders, approved;
+  bool operator==(const RegistrationArea&) const = default;
+};
+RegistrationArea TakeRegistrationArea(HKEY hive);
+void PrintTo(const RegistrationArea& area, std::ostream* out);
 
 // A REG_SZ value as registration writes it: text plus its terminator.
 inline RegValue StringValue(const std::string& name, const std::string& text) {
