@@ -16,13 +16,12 @@ int CheckedLength(std::size_t size) {
   return static_cast<int>(size);
 }
 
-template <class Wide>
-Wide ToWide(UINT codePage, std::string_view text) {
+std::wstring ToWide(UINT codePage, std::string_view text) {
   if (text.empty()) return {};
   const int length = CheckedLength(text.size());
   const int units = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
-  Wide wide(static_cast<std::size_t>(units), 0);
-  MultiByteToWideChar(codePage, 0, text.data(), length, reinterpret_cast<wchar_t*>(wide.data()), units);
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), units);
   return wide;
 }
 
@@ -39,10 +38,20 @@ std::string FromWide(UINT codePage, std::basic_string_view<Char> text) {
 
 }  // namespace
 
-std::wstring AnsiToWide(std::string_view text) { return ToWide<std::wstring>(CP_ACP, text); }
+std::wstring AnsiToWide(std::string_view text) { return ToWide(CP_ACP, text); }
 std::string WideToAnsi(std::wstring_view text) { return FromWide(CP_ACP, text); }
-std::u16string AnsiToUtf16(std::string_view text) { return ToWide<std::u16string>(CP_ACP, text); }
+std::u16string AnsiToUtf16(std::string_view text) {
+  // No code page gives more than one unit a byte, so one call does: asking
+  // for the exact count first would read a large drop list twice.
+  const int length = CheckedLength(text.size());
+  std::u16string wide(text.size(), u'\0');
+  if (length) {
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), length,
+                                                             reinterpret_cast<wchar_t*>(wide.data()), length)));
+  }
+  return wide;
+}
 std::string Utf16ToUtf8(std::u16string_view text) { return FromWide(CP_UTF8, text); }
-std::wstring Utf8ToWide(std::string_view text) { return ToWide<std::wstring>(CP_UTF8, text); }
+std::wstring Utf8ToWide(std::string_view text) { return ToWide(CP_UTF8, text); }
 
 }  // namespace oddments

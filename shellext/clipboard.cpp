@@ -44,19 +44,37 @@ void SetClipboardBlocks(std::span<ClipboardBlock> blocks) {
 
 namespace {
 
-// text in the ANSI code page, converted straight into a moveable block with
-// one zero byte after it: the largest selection's text is not held twice.
+// The most bytes that the ANSI code page gives one UTF-16 unit.
+UINT AnsiBytesPerUnit() {
+  CPINFO info;
+  return GetCPInfo(CP_ACP, &info) ? info.MaxCharSize : 4;
+}
+
+// text in the ANSI code page with one zero byte after it, converted in one
+// pass straight into a moveable block of exactly that size: the largest
+// selection's text is neither read twice nor held twice.
 GlobalMemory AnsiTextBlock(std::u16string_view text) {
-  if (text.size() > static_cast<std::size_t>(INT_MAX)) throw EOutOfMemory();
-  const auto* units = reinterpret_cast<const wchar_t*>(text.data());
-  const int length = static_cast<int>(text.size());
-  const int bytes = length ? WideCharToMultiByte(CP_ACP, 0, units, length, nullptr, 0, nullptr, nullptr) : 0;
-  GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(bytes) + 1));
+  const std::size_t room = text.size() * AnsiBytesPerUnit();
+  if (room >= static_cast<std::size_t>(INT_MAX)) throw EOutOfMemory();
+  GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, room + 1));
   if (!block) throw EOutOfMemory();
-  const GlobalLockOf<char> ansi(block.Get());
-  if (!ansi) throw EOutOfMemory();
-  if (bytes) WideCharToMultiByte(CP_ACP, 0, units, length, ansi.Data(), bytes, nullptr, nullptr);
-  ansi.Data()[bytes] = '\0';
+  int bytes = 0;
+  {
+    const GlobalLockOf<char> ansi(block.Get());
+    if (!ansi) throw EOutOfMemory();
+    if (!text.empty()) {
+      bytes = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text.data()),
+                                  static_cast<int>(text.size()), ansi.Data(), static_cast<int>(room), nullptr,
+                                  nullptr);
+    }
+    ansi.Data()[bytes] = '\0';
+  }
+  if (static_cast<std::size_t>(bytes) == room) return block;
+  // Shrinking in place; should it fail, the text still ends at its zero.
+  if (const HGLOBAL shrunk = GlobalReAlloc(block.Get(), static_cast<SIZE_T>(bytes) + 1, GMEM_MOVEABLE)) {
+    block.Release();
+    block.Reset(shrunk);
+  }
   return block;
 }
 

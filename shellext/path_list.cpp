@@ -3,15 +3,18 @@
 namespace oddments {
 
 PathList::PathList(std::u16string text) : text_(std::move(text)) {
-  if (!text_.empty() && text_.back() != u'\0') text_ += u'\0';
-  std::size_t entries = 0;
-  for (const char16_t unit : text_) entries += unit == u'\0';
-  entries_.reserve(entries);
-  for (std::size_t at = 0; at < text_.size();) {
-    const std::size_t end = text_.find(u'\0', at);
+  // One pass: the text of a large selection is read once.
+  std::size_t at = 0;
+  while (at < text_.size() && text_[at] != u'\0') {
+    std::size_t end = text_.find(u'\0', at);
+    if (end == std::u16string::npos) {
+      end = text_.size();
+      text_ += u'\0';
+    }
     entries_.push_back({at, end - at});
     at = end + 1;
   }
+  text_.resize(at);
 }
 
 void PathList::KeepTail(std::size_t i, std::size_t count) noexcept {
@@ -20,7 +23,11 @@ void PathList::KeepTail(std::size_t i, std::size_t count) noexcept {
   entry.length = count;
 }
 
-void PathList::Append(const PathList& other) {
+void PathList::Append(PathList&& other) {
+  if (entries_.empty()) {
+    *this = std::move(other);
+    return;
+  }
   text_.reserve(text_.size() + other.text_.size());
   entries_.reserve(entries_.size() + other.entries_.size());
   const std::size_t shift = text_.size();

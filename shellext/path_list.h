@@ -14,7 +14,8 @@ namespace oddments {
 class PathList {
  public:
   PathList() = default;
-  // The zero-terminated entries of text, in order; a last entry without its
+  // The zero-terminated entries of text, in order, up to the first empty
+  // one, which ends the list as in a drop list; a last entry without its
   // terminator is given one.
   explicit PathList(std::u16string text);
 
@@ -28,9 +29,10 @@ class PathList {
   // Keeps only the last count units of entry i, such as the item's name.
   void KeepTail(std::size_t i, std::size_t count) noexcept;
 
-  // Appends other's entries after these. Room is made first, so that running
-  // out of memory leaves this list as it was.
-  void Append(const PathList& other);
+  // Appends other's entries after these; into an empty list they move
+  // whole. Room is made first, so that running out of memory leaves this
+  // list as it was.
+  void Append(PathList&& other);
 
   std::vector<std::u16string> Entries() const;
 

@@ -116,7 +116,8 @@ TEST(ItemName, IsWhatFollowsTheLastBackslash) {
 }
 
 TEST(LinesAndTrim, JoinEndsEveryEntryAndTrimTakesOnlyTheEnds) {
-  const PathList entries(std::u16string(u"a\0\0b\0", 5));
+  PathList entries(std::u16string(u"a\0C:\\\0b\0", 8));
+  entries.KeepTail(1, 0);  // a drive root's empty name
   std::u16string joined(JoinedLength(entries), u'#');
   JoinLines(entries, joined.data());
   EXPECT_EQ(joined, u"a\r\n\r\nb\r\n");
