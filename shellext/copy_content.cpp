@@ -24,30 +24,56 @@ class EFOpenError : public Failure {
   const char* KindName() const noexcept override { return "EFOpenError"; }
 };
 
+// A size or contents that cannot be read: the text would lack what the user
+// selected, so the clipboard keeps what it holds.
+class EReadError : public Failure {
+ public:
+  explicit EReadError(std::u16string_view path) : Failure("Unable to read file \"" + Utf16ToUtf8(path) + "\"") {}
+  const char* KindName() const noexcept override { return "EReadError"; }
+};
+
 // Files past the signed 32-bit sizes that Windows' own text tools keep.
 constexpr ULONGLONG kLargestFile = 0x7FFFFFFF;
 
-// The file's 64-bit size; 0 when it cannot be read, which then reads as a
-// file with nothing in it.
-ULONGLONG FileSize(HANDLE file) {
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file, &size)) return 0;
-  if (static_cast<ULONGLONG>(size.QuadPart) > kLargestFile) throw EOutOfMemory();
-  return static_cast<ULONGLONG>(size.QuadPart);
-}
-
-// What a read from offset delivers of count bytes; a failed read delivers
-// nothing.
-DWORD ReadAt(HANDLE file, ULONGLONG offset, void* into, ULONGLONG count) {
-  LARGE_INTEGER position;
-  position.QuadPart = static_cast<LONGLONG>(offset);
-  DWORD delivered = 0;
-  if (count == 0 || !SetFilePointerEx(file, position, nullptr, FILE_BEGIN) ||
-      !ReadFile(file, into, static_cast<DWORD>(count), &delivered, nullptr)) {
-    return 0;
+// One selected file, open for reading while it lives; failures name the
+// path as the shell gave it.
+class SelectedFile {
+ public:
+  explicit SelectedFile(std::u16string_view path)
+      : path_(path),
+        handle_(CreateFileW(AsWide(FileSystemPath(path)), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    if (!handle_) throw EFOpenError(path);
   }
-  return delivered;
-}
+
+  // Its size in bytes. Only a file on a disk has one that can be read in
+  // full: a device such as NUL or COM1 has none, and would pass for empty.
+  ULONGLONG Size() const {
+    LARGE_INTEGER size;
+    if (GetFileType(handle_.Get()) != FILE_TYPE_DISK || !GetFileSizeEx(handle_.Get(), &size)) {
+      throw EReadError(path_);
+    }
+    if (static_cast<ULONGLONG>(size.QuadPart) > kLargestFile) throw EOutOfMemory();
+    return static_cast<ULONGLONG>(size.QuadPart);
+  }
+
+  // Exactly count bytes from offset: a failed or short read would put less
+  // on the clipboard than the file holds.
+  void Read(ULONGLONG offset, void* into, ULONGLONG count) const {
+    if (count == 0) return;
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD delivered = 0;
+    if (!SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN) ||
+        !ReadFile(handle_.Get(), into, static_cast<DWORD>(count), &delivered, nullptr) || delivered != count) {
+      throw EReadError(path_);
+    }
+  }
+
+ private:
+  std::u16string_view path_;
+  FileHandle handle_;
+};
 
 // The sizes of the selected files, read without opening them, so that the
 // block can be made once; a file that grows before it is read makes it grow.
@@ -84,33 +110,33 @@ void StartWithPriorText(std::size_t filesBound, std::optional<UnicodeBlock>& tex
   text->Commit(length);
 }
 
-void AppendUtf16(HANDLE file, ULONGLONG size, UnicodeBlock& text) {
+void AppendUtf16(const SelectedFile& file, ULONGLONG size, UnicodeBlock& text) {
   if (size < 2) return;
   const ULONGLONG bytes = size - 2;
   // Read straight into the block; an odd last byte is not used.
-  const DWORD delivered = ReadAt(file, 2, text.Room(static_cast<std::size_t>(bytes / 2 + 1)), bytes);
-  text.Commit(delivered / 2);
+  file.Read(2, text.Room(static_cast<std::size_t>(bytes / 2 + 1)), bytes);
+  text.Commit(static_cast<std::size_t>(bytes / 2));
 }
 
-void AppendUtf8(HANDLE file, ULONGLONG size, std::vector<unsigned char>& buffer, UnicodeBlock& text) {
+void AppendUtf8(const SelectedFile& file, ULONGLONG size, std::vector<unsigned char>& buffer, UnicodeBlock& text) {
   if (size < 3) return;
   buffer.resize(static_cast<std::size_t>(size - 3));
-  const DWORD delivered = ReadAt(file, 3, buffer.data(), buffer.size());
-  text.Commit(DecodeUtf8(buffer.data(), delivered, text.Room(MaxUtf16Units(delivered))));
+  file.Read(3, buffer.data(), buffer.size());
+  text.Commit(DecodeUtf8(buffer.data(), buffer.size(), text.Room(MaxUtf16Units(buffer.size()))));
 }
 
-void AppendAnsi(HANDLE file, ULONGLONG size, std::vector<unsigned char>& buffer, UnicodeBlock& text) {
+void AppendAnsi(const SelectedFile& file, ULONGLONG size, std::vector<unsigned char>& buffer, UnicodeBlock& text) {
+  if (size == 0) return;
   buffer.resize(static_cast<std::size_t>(size));
-  const DWORD delivered = ReadAt(file, 0, buffer.data(), buffer.size());
-  if (delivered == 0) return;
+  file.Read(0, buffer.data(), buffer.size());
   const auto* bytes = reinterpret_cast<const char*>(buffer.data());
-  const int length = static_cast<int>(delivered);
+  const int length = static_cast<int>(buffer.size());
   // UTF-8 as the ANSI code page takes no flags: MB_PRECOMPOSED would make it
   // convert nothing.
   const DWORD flags = GetACP() == CP_UTF8 ? 0 : MB_PRECOMPOSED;
   // The code pages give at most one unit a byte, so one call does; asking
   // for the exact count first would read the file's bytes twice.
-  int units = MultiByteToWideChar(CP_ACP, flags, bytes, length, reinterpret_cast<wchar_t*>(text.Room(delivered)),
+  int units = MultiByteToWideChar(CP_ACP, flags, bytes, length, reinterpret_cast<wchar_t*>(text.Room(buffer.size())),
                                   length);
   if (units == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
     const int needed = MultiByteToWideChar(CP_ACP, flags, bytes, length, nullptr, 0);
@@ -122,18 +148,16 @@ void AppendAnsi(HANDLE file, ULONGLONG size, std::vector<unsigned char>& buffer,
 
 // Appends one file's text, decoded by the mark at its start.
 void AppendFile(std::u16string_view path, std::vector<unsigned char>& buffer, UnicodeBlock& text) {
-  const FileHandle file(CreateFileW(AsWide(FileSystemPath(path)), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) throw EFOpenError(path);
-  const ULONGLONG size = FileSize(file.Get());
+  const SelectedFile file(path);
+  const ULONGLONG size = file.Size();
   unsigned char mark[3] = {};  // bytes a short file lacks stay zero
-  ReadAt(file.Get(), 0, mark, size < 3 ? size : 3);
+  file.Read(0, mark, size < 3 ? size : 3);
   if (mark[0] == 0xFF && mark[1] == 0xFE) {
-    AppendUtf16(file.Get(), size, text);
+    AppendUtf16(file, size, text);
   } else if (mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF) {
-    AppendUtf8(file.Get(), size, buffer, text);
+    AppendUtf8(file, size, buffer, text);
   } else {
-    AppendAnsi(file.Get(), size, buffer, text);
+    AppendAnsi(file, size, buffer, text);
   }
 }
 

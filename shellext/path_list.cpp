@@ -6,11 +6,8 @@ PathList::PathList(std::u16string text) : text_(std::move(text)) {
   // One pass: the text of a large selection is read once.
   std::size_t at = 0;
   while (at < text_.size() && text_[at] != u'\0') {
-    std::size_t end = text_.find(u'\0', at);
-    if (end == std::u16string::npos) {
-      end = text_.size();
-      text_ += u'\0';
-    }
+    const std::size_t end = text_.find(u'\0', at);
+    if (end == std::u16string::npos) break;
     entries_.push_back({at, end - at});
     at = end + 1;
   }

@@ -15,8 +15,9 @@ class PathList {
  public:
   PathList() = default;
   // The zero-terminated entries of text, in order, up to the first empty
-  // one, which ends the list as in a drop list; a last entry without its
-  // terminator is given one.
+  // one, which ends the list as in a drop list. An entry that runs into the
+  // end of text without its terminator is not whole, and is left out: it
+  // may name another file than the one selected.
   explicit PathList(std::u16string text);
 
   std::size_t size() const noexcept { return entries_.size(); }

@@ -120,6 +120,31 @@ TEST(CopyContent, AnyFileThatCannotBeOpenedEndsItWithTheClipboardUntouched) {
   CloseHandle(writer);
 }
 
+TEST(CopyContent, ADeviceOrAReadThatFailsIsAnErrorAndNeverAnEmptyText) {
+  test::TempFolder folder;
+  const std::string good = folder.AddFile("good.txt", "good");
+  for (const std::string device : {"NUL", "COM1", "\\\\.\\C:"}) {
+    SCOPED_TRACE(device);
+    test::PutOnClipboard(CF_UNICODETEXT, UnicodeBlock(u"kept"));
+    const auto boxes = CopyContent({good, device});
+    ASSERT_EQ(boxes.size(), 1u) << "an empty success";
+    EXPECT_TRUE(boxes.front().text == "{EReadError}Unable to read file \"" + device + "\"" ||
+                boxes.front().text == "{EFOpenError}Unable to open file \"" + device + "\"")
+        << boxes.front().text;
+    EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"kept"));
+  }
+
+  // Linux's sysfs reports 4096 bytes for this file and delivers a few: a
+  // read that stops part-way, on a file Wine serves as an ordinary one.
+  const std::string shortRead = "Z:\\sys\\devices\\system\\cpu\\online";
+  if (GetFileAttributesA(shortRead.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no sysfs here";
+  test::PutOnClipboard(CF_UNICODETEXT, UnicodeBlock(u"kept"));
+  const auto boxes = CopyContent({good, shortRead, good});
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes.front().text, "{EReadError}Unable to read file \"" + shortRead + "\"");
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"kept"));
+}
+
 TEST(CopyContent, CtrlAppendsToTheClipboardsTextUpToItsFirstZero) {
   test::TempFolder folder;
   const std::string file = folder.AddFile("f.txt", "+file");

@@ -74,14 +74,31 @@ TEST(DropList, KeepsLongPathsWhole) {
   EXPECT_EQ(Read(WideDropBlock({Widen(longPath)})), Entries{Widen(longPath)});
 }
 
-TEST(DropList, NeverReadsBeyondTheBlock) {
-  auto block = AnsiDropBlock({"C:\\a", "C:\\bcd"});
-  block.resize(block.size() - 2);  // "C:\bcd" loses its terminator and the list's
-  EXPECT_EQ(Read(block), (Entries{u"C:\\a", u"C:\\bcd"}));
+// A block cut short by bytes, with slack bytes of junk appended after the cut.
+std::vector<std::byte> Cut(std::vector<std::byte> block, std::size_t bytes, const std::string& slack = {}) {
+  block.erase(block.end() - static_cast<std::ptrdiff_t>(bytes), block.end());
+  for (char c : slack) block.push_back(static_cast<std::byte>(c));
+  return block;
+}
 
-  auto wide = WideDropBlock({u"C:\\a"});
-  wide.resize(wide.size() - 5);  // half a unit of "a" left
-  EXPECT_EQ(Read(wide), Entries{u"C:\\"});
+TEST(DropList, TakesOnlyWholeEntriesAndNeverReadsBeyondTheBlock) {
+  const auto ansi = AnsiDropBlock({"C:\\t\\a.txt", "C:\\t\\b.txt.old"});
+  const auto wide = WideDropBlock({u"C:\\t\\a.txt", u"C:\\t\\b.txt.old"});
+  const Entries both{u"C:\\t\\a.txt", u"C:\\t\\b.txt.old"}, first{u"C:\\t\\a.txt"};
+  const struct {
+    const char* what;
+    std::vector<std::byte> block;
+    Entries entries;
+  } cases[] = {
+      {"ANSI, closing empty entry missing", Cut(ansi, 1), both},
+      {"ANSI, cut inside the last entry", Cut(ansi, 6), first},
+      {"ANSI, cut, then slack bytes", Cut(ansi, 6, "xy"), first},
+      {"wide, closing empty entry missing", Cut(wide, 2), both},
+      {"wide, cut 8 bytes short of its terminators", Cut(wide, 12), first},
+      {"wide, cut, then slack bytes", Cut(wide, 12, "xyzw"), first},
+      {"wide, half a unit left", Cut(WideDropBlock({u"C:\\a"}), 5), {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Read(c.block), c.entries) << c.what;
 
   std::vector<std::byte> header = AnsiDropBlock({"C:\\a"});
   test::PutField(header, 0, static_cast<std::uint32_t>(header.size() + 1));
