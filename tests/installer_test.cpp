@@ -66,14 +66,17 @@ void RunQuietUninstall(HKEY hive) {
 // What a user's own registration and a user's install touch.
 struct UserState {
   test::RegistrationArea registration;
-  std::optional<RegTree> uninstall;
+  RegTree uninstall;  // every program's entry; missing counts as empty
   bool operator==(const UserState&) const = default;
 };
 void PrintTo(const UserState& state, std::ostream* out) {
   *out << ::testing::PrintToString(state.registration) << "\nuninstall:" << ::testing::PrintToString(state.uninstall);
 }
 UserState TakeUserState() {
-  return {test::TakeRegistrationArea(HKEY_CURRENT_USER), TakeTree(HKEY_CURRENT_USER, kUninstallRoot)};
+  // The uninstaller removes its own entry; the list's key, which Windows
+  // keeps for every program, may stay.
+  return {test::TakeRegistrationArea(HKEY_CURRENT_USER),
+          TakeTree(HKEY_CURRENT_USER, kUninstallRoot).value_or(RegTree{})};
 }
 
 class Installer : public ::testing::Test {
