@@ -56,7 +56,9 @@ char16_t* UnicodeBlock::Room(std::size_t units) {
 }
 
 void UnicodeBlock::Keep(std::u16string_view part) noexcept {
-  std::copy(part.begin(), part.end(), data_);
+  // Usually the part starts the text already; a large text is not copied
+  // onto itself.
+  if (part.data() != data_) std::copy(part.begin(), part.end(), data_);
   length_ = part.size();
 }
 
