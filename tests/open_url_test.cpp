@@ -197,6 +197,10 @@ TEST_F(OpenUrl, NamesOutsideTheCodePageKeepTheirCharactersInTheMapAndTheUrl) {
   RegCloseKey(key);
   EXPECT_TRUE(RunWide({u"c:\\site\\\u0421\u0430\u0439\u0442\\\u041F\u0440\u0438\u0432\u0435\u0442 \U0001F600.htm"}).empty());
   EXPECT_EQ(Opened(), "oddments-test://host/\u041F\u0440\u0438\u0432\u0435\u0442 \U0001F600.htm\n");
+  const std::string deep(300, 'd');
+  EXPECT_TRUE(RunWide({u"C:\\Site\\\u0421\u0430\u0439\u0442\\" + test::Widen(deep) + u".htm"}).empty());
+  EXPECT_EQ(Opened(2), "oddments-test://host/\u041F\u0440\u0438\u0432\u0435\u0442 \U0001F600.htm\n"
+                       "oddments-test://host/" + deep + ".htm\n") << "a path past MAX_PATH, whole";
 
   test::PutTree(HKEY_CURRENT_USER, kUrlMapKey, std::nullopt);
   const std::u16string unmapped = u"C:\\\u5831\u544A.txt";
