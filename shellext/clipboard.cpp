@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <iterator>
 
 #include "../server/win_text.h"
-
 
 namespace oddments {
 

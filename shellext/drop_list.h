@@ -19,8 +19,8 @@ using AnsiListConverter = std::u16string (*)(std::string_view ansi);
 // is read in one pass and never beyond its size: a list offset outside the
 // block gives no entries, and an entry cut off by the block's end, its
 // terminator outside the block, is dropped; the whole entries before it
-// stand, also when the list's closing empty entry is missing. A wide list is taken as it stands; an ANSI list is converted with one
-// call of fromAnsi.
+// stand, also when the list's closing empty entry is missing. A wide list is
+// taken as it stands; an ANSI list is converted with one call of fromAnsi.
 PathList ReadDropList(std::span<const std::byte> block, AnsiListConverter fromAnsi);
 
 }  // namespace oddments

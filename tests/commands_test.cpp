@@ -18,6 +18,7 @@ namespace oddments {
 namespace {
 
 using test::ClipboardBlock;
+using test::UnicodeTextBlock;
 using test::HoldCtrl;
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new test::ModuleEnvironment);
@@ -42,22 +43,16 @@ HRESULT RunEntry(const ComPtr<IContextMenu>& menu, UINT offset, bool ctrl = fals
 
 constexpr UINT kCopyUnc = 1, kReadOnly = 3, kTouch = 4;
 
-// The bytes of a CF_UNICODETEXT block holding units and its terminator.
-std::string UnicodeBlock(std::u16string_view units) {
-  std::string bytes(reinterpret_cast<const char*>(units.data()), units.size() * 2);
-  return bytes + std::string(2, '\0');
-}
-
 TEST(ClipboardWriter, PutsTheTextExactlyAsUnicodeAndConvertedAsAnsiInOneOpening) {
   using namespace std::string_literals;
   for (const std::string& ascii : {"a\r\nb"s, "zero\0inside"s, ""s}) {
     ClipboardAsText(test::Widen(ascii));
-    EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(test::Widen(ascii))) << "text of " << ascii.size();
+    EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(test::Widen(ascii))) << "text of " << ascii.size();
     EXPECT_EQ(ClipboardBlock(CF_TEXT), ascii + '\0');
   }
   const std::u16string name = u"C:\\caf\u00E9 \u0416\U0001F600";
   ClipboardAsText(name);
-  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(name));
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(name));
   EXPECT_EQ(ClipboardBlock(CF_TEXT), test::DragQueryFileAnsi(test::WideDropBlock({name})).at(0) + '\0')
       << "as the shell's ANSI call converts a name";
   const auto formats = test::ClipboardFormats();
@@ -320,12 +315,12 @@ TEST(AnyFileName, CopyUncCopiesEveryNameWholeAsUnicodeAndAsTheShellsAnsi) {
   std::u16string joined;
   for (const auto& path : paths) joined += path + u"\r\n";
   joined.resize(joined.size() - 2);
-  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(joined));
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(joined));
   EXPECT_EQ(ClipboardBlock(CF_TEXT), ansi + '\0');
 
   ASSERT_EQ(RunEntry(menu, kCopyUnc, true), S_OK);
   EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT),
-            UnicodeBlock(u"\u041F\u0440\u0438\u0432\u0435\u0442.txt\r\n\u5831\u544A \u66F8.txt\r\n"
+            UnicodeTextBlock(u"\u041F\u0440\u0438\u0432\u0435\u0442.txt\r\n\u5831\u544A \u66F8.txt\r\n"
                          u"smile \U0001F600.txt\r\nlong \u0416.txt"));
 }
 

@@ -20,20 +20,11 @@ namespace {
 
 using namespace std::string_literals;
 using test::ClipboardBlock;
+using test::UnicodeTextBlock;
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new test::ModuleEnvironment);
 
 constexpr UINT kCopyContent = 2;
-
-// The bytes of a CF_UNICODETEXT block holding units and its terminator.
-std::string UnicodeBlock(std::u16string_view units) {
-  std::string bytes;
-  for (const char16_t unit : units) {
-    bytes += static_cast<char>(unit & 0xFF);
-    bytes += static_cast<char>(unit >> 8);
-  }
-  return bytes + "\0\0"s;
-}
 
 // Runs Copy content on paths; returns the message boxes it showed.
 std::vector<test::ShownBox> CopyContentOf(const std::vector<std::byte>& selection, bool ctrl = false) {
@@ -85,7 +76,7 @@ TEST(CopyContent, DecodesEachKindOfFileByItsMark) {
     SCOPED_TRACE(c.name);
     const std::string path = folder.AddFile(std::string("case ") + std::to_string(&c - cases) + ".txt", c.bytes);
     EXPECT_TRUE(CopyContent({path}).empty());
-    EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(c.text));
+    EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(c.text));
   }
 }
 
@@ -95,7 +86,7 @@ TEST(CopyContent, JoinsFromTheLastSelectedFileToTheFirstWithNothingBetween) {
   const std::string b = folder.AddFile("b.txt", "\xEF\xBB\xBFsecond");
   const std::string c = folder.AddFile("c.txt", "\xFF\xFE" "3\0"s);
   EXPECT_TRUE(CopyContent({a, b, c}).empty());
-  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"3secondfirst line\r\n"));
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(u"3secondfirst line\r\n"));
   const auto formats = test::ClipboardFormats();
   ASSERT_FALSE(formats.empty());
   EXPECT_EQ(formats.front(), static_cast<UINT>(CF_UNICODETEXT));
@@ -125,36 +116,36 @@ TEST(CopyContent, ADeviceOrAReadThatFailsIsAnErrorAndNeverAnEmptyText) {
   const std::string good = folder.AddFile("good.txt", "good");
   for (const std::string device : {"NUL", "COM1", "\\\\.\\C:"}) {
     SCOPED_TRACE(device);
-    test::PutOnClipboard(CF_UNICODETEXT, UnicodeBlock(u"kept"));
+    test::PutOnClipboard(CF_UNICODETEXT, UnicodeTextBlock(u"kept"));
     const auto boxes = CopyContent({good, device});
     ASSERT_EQ(boxes.size(), 1u) << "an empty success";
     EXPECT_TRUE(boxes.front().text == "{EReadError}Unable to read file \"" + device + "\"" ||
                 boxes.front().text == "{EFOpenError}Unable to open file \"" + device + "\"")
         << boxes.front().text;
-    EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"kept"));
+    EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(u"kept"));
   }
 
   // Linux's sysfs reports 4096 bytes for this file and delivers a few: a
   // read that stops part-way, on a file Wine serves as an ordinary one.
   const std::string shortRead = "Z:\\sys\\devices\\system\\cpu\\online";
   if (GetFileAttributesA(shortRead.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no sysfs here";
-  test::PutOnClipboard(CF_UNICODETEXT, UnicodeBlock(u"kept"));
+  test::PutOnClipboard(CF_UNICODETEXT, UnicodeTextBlock(u"kept"));
   const auto boxes = CopyContent({good, shortRead, good});
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes.front().text, "{EReadError}Unable to read file \"" + shortRead + "\"");
-  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"kept"));
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(u"kept"));
 }
 
 TEST(CopyContent, CtrlAppendsToTheClipboardsTextUpToItsFirstZero) {
   test::TempFolder folder;
   const std::string file = folder.AddFile("f.txt", "+file");
-  test::PutOnClipboard(CF_UNICODETEXT, UnicodeBlock(u"prior"));
+  test::PutOnClipboard(CF_UNICODETEXT, UnicodeTextBlock(u"prior"));
   EXPECT_TRUE(CopyContent({file}, true).empty());
-  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"prior+file"));
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(u"prior+file"));
 
-  test::PutOnClipboard(CF_UNICODETEXT, UnicodeBlock(u"x\0hidden tail"s));
+  test::PutOnClipboard(CF_UNICODETEXT, UnicodeTextBlock(u"x\0hidden tail"s));
   EXPECT_TRUE(CopyContent({file}, true).empty());
-  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"x+file")) << "what followed the zero would hide the file";
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(u"x+file")) << "what followed the zero would hide the file";
 }
 
 TEST(CopyContent, CtrlWithNoUsablePriorTextGivesTheContentsAlone) {
@@ -163,26 +154,26 @@ TEST(CopyContent, CtrlWithNoUsablePriorTextGivesTheContentsAlone) {
   for (const std::string& prior : {""s, "x"s, "x\0"s}) {
     test::PutOnClipboard(CF_UNICODETEXT, prior);
     EXPECT_TRUE(CopyContent({file}, true).empty());
-    EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"only")) << "prior block of " << prior.size();
+    EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(u"only")) << "prior block of " << prior.size();
   }
   test::EmptyTheClipboard();
   EXPECT_TRUE(CopyContent({file}, true).empty());
-  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"only"));
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(u"only"));
 }
 
 TEST(CopyContent, CtrlWithNoFilesPutsThePriorTextBackAlone) {
   const UINT privateFormat = RegisterClipboardFormatA("Oddments test format");
   test::PutOnClipboard(privateFormat, "private");
-  test::PutOnClipboard(CF_UNICODETEXT, UnicodeBlock(u"prior"));
+  test::PutOnClipboard(CF_UNICODETEXT, UnicodeTextBlock(u"prior"));
   EXPECT_TRUE(CopyContent(std::vector<std::string>{}, true).empty());
-  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"prior"));
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(u"prior"));
   EXPECT_FALSE(ClipboardBlock(privateFormat));
 }
 
 TEST(CopyContent, CtrlWithTheClipboardHeldFailsAndKeepsTheText) {
   test::TempFolder folder;
   const std::string file = folder.AddFile("f.txt", "lost?");
-  test::PutOnClipboard(CF_UNICODETEXT, UnicodeBlock(u"user's text"));
+  test::PutOnClipboard(CF_UNICODETEXT, UnicodeTextBlock(u"user's text"));
   std::vector<test::ShownBox> boxes;
   {
     const test::ClipboardHolder holder;
@@ -190,7 +181,7 @@ TEST(CopyContent, CtrlWithTheClipboardHeldFailsAndKeepsTheText) {
   }
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes.front().text.rfind("{EOSError}System error, (OS Code ", 0), 0u) << boxes.front().text;
-  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"user's text"));
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(u"user's text"));
 }
 
 TEST(CopyContent, AFileOfTwoGibibytesOrMoreIsTooLarge) {
@@ -219,7 +210,7 @@ TEST(CopyContent, ReadsFilesOfAnyNameAndNamesAMissingOneWhole) {
   const std::u16string cyrillic = folder.AddFile(u"\u041F\u0440\u0438\u0432\u0435\u0442.txt", "\xEF\xBB\xBF" "cyr;");
   const std::u16string emoji = folder.AddFile(u"\u5831\u544A \U0001F600.txt", "cjk;");
   EXPECT_TRUE(CopyContent({emoji, cyrillic, longPath}).empty());
-  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeBlock(u"long;cyr;cjk;"));
+  EXPECT_EQ(ClipboardBlock(CF_UNICODETEXT), UnicodeTextBlock(u"long;cyr;cjk;"));
 
   test::PutOnClipboard(CF_TEXT, "kept\0"s);
   const std::u16string missing = cyrillic.substr(0, cyrillic.rfind(u'\\')) + u"\\\u041D\u0435\u0442.txt";

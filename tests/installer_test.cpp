@@ -17,17 +17,17 @@
 namespace oddments {
 namespace {
 
+using test::kApproved;
+using test::kClassID;
+using test::kFileHandler;
+using test::kShellExtensions;
 using test::KeyExists;
 using test::ReadValue;
 using test::RegTree;
 using test::StringValue;
 using test::TakeTree;
 
-const std::string kClassID = "{FC02AD06-B816-4EA4-94BD-65178B1A0E10}";
 const std::string kServerKey = "CLSID\\" + kClassID + "\\InprocServer32";
-const std::string kFileHandler = "*\\shellex\\ContextMenuHandlers\\Oddments";
-const std::string kShellExtensions = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions";
-const std::string kApproved = kShellExtensions + "\\Approved";
 const std::string kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::string kUninstallKey = kUninstallRoot + "\\Oddments";
 const std::string kProduct = "Oddments Shell Extension";

@@ -205,8 +205,7 @@ TEST_F(OpenUrl, NamesOutsideTheCodePageKeepTheirCharactersInTheMapAndTheUrl) {
   test::PutTree(HKEY_CURRENT_USER, kUrlMapKey, std::nullopt);
   const std::u16string unmapped = u"C:\\\u5831\u544A.txt";
   ASSERT_EQ(RunWide({unmapped}, IDOK).size(), 1u);
-  EXPECT_EQ(test::ClipboardBlock(CF_UNICODETEXT),
-            std::string(reinterpret_cast<const char*>(unmapped.c_str()), (unmapped.size() + 1) * 2))
+  EXPECT_EQ(test::ClipboardBlock(CF_UNICODETEXT), test::UnicodeTextBlock(unmapped))
       << "OK copies the path as Copy UNC does";
 }
 

@@ -15,6 +15,10 @@
 namespace oddments {
 namespace {
 
+using test::kApproved;
+using test::kClassID;
+using test::kFileHandler;
+using test::kShellExtensions;
 using test::KeyExists;
 using test::ReadValue;
 using test::RegTree;
@@ -22,12 +26,8 @@ using test::StringValue;
 using test::TakeTree;
 
 const HRESULT kRegistrationFailed = static_cast<HRESULT>(0xFFFFFFFE);
-const std::string kClassID = "{FC02AD06-B816-4EA4-94BD-65178B1A0E10}";
 const std::string kClassKey = "CLSID\\" + kClassID;
 const std::string kDescription = "Oddments Shell Extension";
-const std::string kShellExtensions = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions";
-const std::string kApproved = kShellExtensions + "\\Approved";
-const std::string kFileHandler = "*\\shellex\\ContextMenuHandlers\\Oddments";
 const std::string kFolderHandler = "Folder\\shellex\\ContextMenuHandlers\\Oddments";
 
 std::string BuiltDll() { return test::ProgramFolder() + "\\shexOddments.dll"; }

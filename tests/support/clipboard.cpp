@@ -24,6 +24,15 @@ class Opened {
 
 }  // namespace
 
+std::string UnicodeTextBlock(std::u16string_view units) {
+  std::string bytes;
+  for (const char16_t unit : units) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes + std::string(2, '\0');
+}
+
 std::optional<std::string> ClipboardBlock(UINT format) {
   const Opened clipboard;
   const HANDLE block = GetClipboardData(format);

@@ -6,12 +6,16 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace oddments::test {
 
 // The whole block of a format, GlobalSize bytes, or nothing when absent.
 std::optional<std::string> ClipboardBlock(UINT format);
+
+// The bytes of a CF_UNICODETEXT block holding units and its terminator.
+std::string UnicodeTextBlock(std::u16string_view units);
 
 // The formats the clipboard holds, in its order.
 std::vector<UINT> ClipboardFormats();

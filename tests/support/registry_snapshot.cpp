@@ -117,7 +117,7 @@ RegistrationArea TakeRegistrationArea(HKEY hive) {
   const std::string classes = "Software\\Classes\\";
   return {TakeTree(hive, classes + "CLSID"), TakeTree(hive, classes + "shexOddments."), TakeTree(hive, classes + "*"),
           TakeTree(hive, classes + "Folder"),
-          TakeTree(hive, "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved")};
+          TakeTree(hive, kApproved)};
 }
 
 void PrintTo(const RegistrationArea& area, std::ostream* out) {

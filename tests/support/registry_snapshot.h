@@ -41,6 +41,12 @@ std::optional<RegValue> ReadValue(HKEY root, const std::string& path, const std:
 bool KeyExists(HKEY root, const std::string& path);
 void WriteString(HKEY root, const std::string& path, const std::string& name, const std::string& text);
 
+// The names that registration gives the handler's keys.
+inline const std::string kClassID = "{FC02AD06-B816-4EA4-94BD-65178B1A0E10}";
+inline const std::string kFileHandler = "*\\shellex\\ContextMenuHandlers\\Oddments";
+inline const std::string kShellExtensions = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions";
+inline const std::string kApproved = kShellExtensions + "\\Approved";
+
 // Every key that registration of the handler may write in one hive, the URL
 // map aside: the class's, the ProgID's and the handlers' keys, and the
 // shell's approved list. No wider on purpose: shell32 in Wine's own
