@@ -41,6 +41,7 @@ Var AllUsers      ; 1: installed for everyone
 Var ModeGiven     ; 1: /ALLUSERS or /CURRENTUSER was on the command line
 Var DirGiven      ; 1: /D= named the folder
 Var InUseRenamed  ; 1: a DLL that Explorer holds was renamed aside
+Var PreviousDir   ; where an earlier install of this mode lies
 Var RadioUser
 Var RadioAll
 
@@ -230,7 +231,31 @@ FunctionEnd
   ${EnableX64FSRedirection}
 !macroend
 
+; Removes one DLL; one that Explorer holds goes at the next restart.
+!macro RemoveDll DIR FOLDER PREFIX
+  ClearErrors
+  Delete "${DIR}\${FOLDER}\shexOddments.dll"
+  ${If} ${Errors}
+    Push "${DIR}\${FOLDER}\shexOddments.dll"
+    Call ${PREFIX}DeleteLater
+  ${EndIf}
+  Delete "${DIR}\${FOLDER}\ns*.tmp"
+  RMDir "${DIR}\${FOLDER}"
+!macroend
+
+; Removes the files an install put in DIR, by name, and the folder when
+; nothing else is left in it.
+!macro RemoveInstalledFiles DIR PREFIX
+  !insertmacro RemoveDll "${DIR}" "64-bit" "${PREFIX}"
+  !insertmacro RemoveDll "${DIR}" "32-bit" "${PREFIX}"
+  Delete "${DIR}\README.md"
+  Delete "${DIR}\LICENSE"
+  Delete "${DIR}\uninstall.exe"
+  RMDir "${DIR}"
+!macroend
+
 Section "Install"
+  ReadRegStr $PreviousDir SHCTX "${UNINSTALL_KEY}" "InstallLocation"
   SetOutPath "$INSTDIR"
   ; Left over from an earlier upgrade, if no restart took them yet.
   Delete "$INSTDIR\64-bit\ns*.tmp"
@@ -273,6 +298,14 @@ Section "Install"
   ${GetSize} "$INSTDIR" "/S=0K" $2 $3 $4
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $2
 
+  ; An earlier install of this mode in another folder: its registration and
+  ; entry now name this one, so its files would stay behind for good.
+  ${If} $PreviousDir != ""
+  ${AndIf} $PreviousDir != $INSTDIR
+    DetailPrint "Removing the earlier install in $PreviousDir"
+    !insertmacro RemoveInstalledFiles "$PreviousDir" ""
+  ${EndIf}
+
   ${If} $InUseRenamed == 1
     DetailPrint "Explorer still runs the version it loaded."
     MessageBox MB_OK|MB_ICONINFORMATION "Explorer still runs the version of Oddments it had loaded. It uses the new version after you sign in to Windows again." /SD IDOK
@@ -288,18 +321,6 @@ Function un.onInit
   !insertmacro UseModeContext
 FunctionEnd
 
-; Removes one DLL; one that Explorer holds goes at the next restart.
-!macro RemoveDll FOLDER
-  ClearErrors
-  Delete "$INSTDIR\${FOLDER}\shexOddments.dll"
-  ${If} ${Errors}
-    Push "$INSTDIR\${FOLDER}\shexOddments.dll"
-    Call un.DeleteLater
-  ${EndIf}
-  Delete "$INSTDIR\${FOLDER}\ns*.tmp"
-  RMDir "$INSTDIR\${FOLDER}"
-!macroend
-
 Section "Uninstall"
   ${If} ${RunningX64}
   ${AndIf} ${FileExists} "$INSTDIR\64-bit\shexOddments.dll"
@@ -309,11 +330,6 @@ Section "Uninstall"
     !insertmacro Regsvr32 "$INSTDIR\32-bit\shexOddments.dll" "/u"
   ${EndIf}
 
-  !insertmacro RemoveDll "64-bit"
-  !insertmacro RemoveDll "32-bit"
-  Delete "$INSTDIR\README.md"
-  Delete "$INSTDIR\LICENSE"
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
+  !insertmacro RemoveInstalledFiles "$INSTDIR" "un."
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd

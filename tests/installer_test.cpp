@@ -190,5 +190,21 @@ TEST_F(Installer, InstallingOverAnOlderVersionLeavesOneEntryWithTheNewVersion) {
   EXPECT_TRUE(TakeUserState() == user_);
 }
 
+TEST_F(Installer, InstallingIntoAnotherFolderTakesTheEarlierOneAway) {
+  ASSERT_EQ(RunSetup(Environment("ODDMENTS_OLDER_SETUP")), 0u);
+  ASSERT_TRUE(FileExists(userFolder_ + "\\uninstall.exe"));
+  const std::string elsewhere = Expanded("%LOCALAPPDATA%\\Programs\\Oddments Elsewhere");
+
+  ASSERT_EQ(RunSetup(setup_, "/D=" + elsewhere), 0u);
+  EXPECT_FALSE(FileExists(userFolder_)) << "the earlier folder stays behind";
+  ExpectUninstallEntry(HKEY_CURRENT_USER, elsewhere, version_, "");
+  EXPECT_EQ(Text(ReadValue(HKEY_CURRENT_USER, "Software\\Classes\\" + kServerKey, "")),
+            elsewhere + "\\64-bit\\shexOddments.dll");
+
+  RunQuietUninstall(HKEY_CURRENT_USER);
+  EXPECT_FALSE(FileExists(elsewhere));
+  EXPECT_TRUE(TakeUserState() == user_);
+}
+
 }  // namespace
 }  // namespace oddments
