@@ -32,11 +32,4 @@ void PathList::Append(PathList&& other) {
   for (const Entry& entry : other.entries_) entries_.push_back({entry.start + shift, entry.length});
 }
 
-std::vector<std::u16string> PathList::Entries() const {
-  std::vector<std::u16string> entries;
-  entries.reserve(size());
-  for (std::size_t i = 0; i < size(); ++i) entries.emplace_back((*this)[i]);
-  return entries;
-}
-
 }  // namespace oddments

@@ -35,8 +35,6 @@ class PathList {
   // list as it was.
   void Append(PathList&& other);
 
-  std::vector<std::u16string> Entries() const;
-
  private:
   struct Entry {
     std::size_t start;

@@ -28,7 +28,7 @@ const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new test::
 
 using test::NewHandler;
 
-FileList Files(const ComPtr<IShellExtInit>& handler) { return test::Object(handler).SelectedFiles().Entries(); }
+FileList Files(const ComPtr<IShellExtInit>& handler) { return test::Entries(test::Object(handler).SelectedFiles()); }
 
 // The selection as the handler keeps it, for paths in the ANSI code page.
 FileList Wide(const std::vector<std::string>& paths) {

@@ -46,7 +46,7 @@ std::u16string Latin1(std::string_view ansi) {
 
 using Entries = std::vector<std::u16string>;
 
-Entries Read(const std::vector<std::byte>& block) { return ReadDropList(block, &Latin1).Entries(); }
+Entries Read(const std::vector<std::byte>& block) { return test::Entries(ReadDropList(block, &Latin1)); }
 
 TEST(DropList, KeepsOrderAndDuplicates) {
   const Entries paths{u"C:\\b.txt", u"C:\\a.txt", u"C:\\b.txt"};

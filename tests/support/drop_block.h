@@ -7,9 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "../../shellext/path_list.h"
+
 namespace oddments::test {
 
 constexpr std::uint32_t kDropFilesHeader = 20;
+
+// The paths a selection holds, each as a string of its own.
+inline std::vector<std::u16string> Entries(const PathList& paths) {
+  std::vector<std::u16string> entries;
+  for (std::size_t i = 0; i < paths.size(); ++i) entries.emplace_back(paths[i]);
+  return entries;
+}
 
 inline void PutField(std::vector<std::byte>& block, std::size_t at, std::uint32_t value) {
   std::memcpy(block.data() + at, &value, sizeof value);
