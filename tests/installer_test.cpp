@@ -20,14 +20,13 @@ namespace {
 using test::kApproved;
 using test::kClassID;
 using test::kFileHandler;
-using test::kShellExtensions;
+using test::kServerKey;
 using test::KeyExists;
 using test::ReadValue;
 using test::RegTree;
 using test::StringValue;
 using test::TakeTree;
 
-const std::string kServerKey = "CLSID\\" + kClassID + "\\InprocServer32";
 const std::string kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::string kUninstallKey = kUninstallRoot + "\\Oddments";
 const std::string kProduct = "Oddments Shell Extension";

@@ -18,6 +18,7 @@ namespace {
 using test::kApproved;
 using test::kClassID;
 using test::kFileHandler;
+using test::kServerKey;
 using test::kShellExtensions;
 using test::KeyExists;
 using test::ReadValue;
@@ -61,8 +62,8 @@ void ExpectRegistered(const Scope& scope, const std::string& dll) {
   };
   EXPECT_EQ(read(kClassKey, ""), StringValue("", kDescription));
   EXPECT_EQ(read(kClassKey + "\\ProgID", ""), StringValue("", "shexOddments."));
-  EXPECT_EQ(read(kClassKey + "\\InprocServer32", ""), StringValue("", dll));
-  EXPECT_EQ(read(kClassKey + "\\InprocServer32", "ThreadingModel"), StringValue("ThreadingModel", "Apartment"));
+  EXPECT_EQ(read(kServerKey, ""), StringValue("", dll));
+  EXPECT_EQ(read(kServerKey, "ThreadingModel"), StringValue("ThreadingModel", "Apartment"));
   EXPECT_EQ(read("shexOddments.", ""), StringValue("", kDescription));
   EXPECT_EQ(read("shexOddments.\\CLSID", ""), StringValue("", kClassID));
   for (const char* parent : {"*", "Folder"}) {
@@ -175,7 +176,7 @@ TEST_F(Registration, RenamedCopyRegistersUnderItsOwnProgID) {
   const std::string copy = CopyDll(folder, "shexRenamed.dll");
   ASSERT_EQ(Regsvr32(copy), 0u);
   EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kClassKey + "\\ProgID", ""), StringValue("", "shexRenamed."));
-  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", ""), StringValue("", copy));
+  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kServerKey, ""), StringValue("", copy));
   EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, "shexRenamed.\\CLSID", ""), StringValue("", kClassID));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "shexOddments."));
   ASSERT_EQ(Regsvr32(copy, true), 0u);
@@ -290,7 +291,7 @@ TEST_F(Registration, HostCreatesTheClassFromThePerUserRegistrationsDll) {
   test::TempFolder folder;
   const std::string a = folder.AddFile("alpha.txt", "a"), b = folder.AddFile("beta.txt", "b");
   ASSERT_EQ(Regsvr32PerUser(BuiltDll()), 0u);
-  const auto server = ReadValue(HKEY_CURRENT_USER, kUser.classes + kClassKey + "\\InprocServer32", "");
+  const auto server = ReadValue(HKEY_CURRENT_USER, kUser.classes + kServerKey, "");
   ASSERT_TRUE(server);
   const std::string dll = server->data.c_str();
 
@@ -320,7 +321,7 @@ TEST_F(Registration, KeyThatCannotBeCreatedFailsSilentlyAndKeepsEarlierKeys) {
   EXPECT_EQ(windows, 0) << "registration shows nothing";
 
   EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kClassKey, ""), StringValue("", kDescription));
-  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", ""), StringValue("", copy));
+  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kServerKey, ""), StringValue("", copy));
   EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, "shexBlocked.", ""), StringValue("", kDescription));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "shexBlocked.\\CLSID")) << "the refused key";
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kFileHandler)) << "no step after the failure runs";

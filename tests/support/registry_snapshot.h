@@ -43,6 +43,7 @@ void WriteString(HKEY root, const std::string& path, const std::string& name, co
 
 // The names that registration gives the handler's keys.
 inline const std::string kClassID = "{FC02AD06-B816-4EA4-94BD-65178B1A0E10}";
+inline const std::string kServerKey = "CLSID\\" + kClassID + "\\InprocServer32";
 inline const std::string kFileHandler = "*\\shellex\\ContextMenuHandlers\\Oddments";
 inline const std::string kShellExtensions = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions";
 inline const std::string kApproved = kShellExtensions + "\\Approved";

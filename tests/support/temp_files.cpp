@@ -6,11 +6,17 @@ namespace oddments::test {
 
 namespace {
 
-std::string Ansi(const std::wstring& wide) {
-  std::string ansi(wide.size() * 2, '\0');
-  ansi.resize(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(),
-                                  static_cast<int>(ansi.size()), nullptr, nullptr));
-  return ansi;
+std::string Utf8Of(const std::wstring& wide) {
+  std::string utf8(wide.size() * 3, '\0');
+  utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
+                                  static_cast<int>(utf8.size()), nullptr, nullptr));
+  return utf8;
+}
+
+// A path too long for the plain calls in its extended form; a folder's
+// limit is shorter, as it must leave room for an 8.3 name inside it.
+std::wstring Reachable(const std::wstring& path, std::size_t limit = MAX_PATH) {
+  return path.size() < limit ? path : L"\\\\?\\" + path;
 }
 
 }  // namespace
@@ -30,8 +36,7 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() {
   for (auto made = made_.rbegin(); made != made_.rend(); ++made) {
-    // Long paths need their extended form.
-    const std::wstring path = made->size() < MAX_PATH ? *made : L"\\\\?\\" + *made;
+    const std::wstring path = Reachable(*made);
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
   }
@@ -39,20 +44,20 @@ TempFolder::~TempFolder() {
 }
 
 void TempFolder::MakeFile(const std::wstring& path, const std::string& bytes) {
-  const std::wstring target = path.size() < MAX_PATH ? path : L"\\\\?\\" + path;
   const HANDLE file =
-      CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + Ansi(path));
+      CreateFileW(Reachable(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + Utf8Of(path));
   DWORD written = 0;
   const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
-  if (!ok || written != bytes.size()) throw std::runtime_error("cannot write " + Ansi(path));
+  if (!ok || written != bytes.size()) throw std::runtime_error("cannot write " + Utf8Of(path));
   made_.push_back(path);
 }
 
 void TempFolder::MakeFolder(const std::wstring& path) {
-  const std::wstring target = path.size() < MAX_PATH - 12 ? path : L"\\\\?\\" + path;
-  if (!CreateDirectoryW(target.c_str(), nullptr)) throw std::runtime_error("cannot create " + Ansi(path));
+  if (!CreateDirectoryW(Reachable(path, MAX_PATH - 12).c_str(), nullptr)) {
+    throw std::runtime_error("cannot create " + Utf8Of(path));
+  }
   made_.push_back(path);
 }
 
@@ -103,12 +108,6 @@ std::wstring WidePath(const std::string& ansi) {
   return wide;
 }
 
-std::string Utf8(std::u16string_view text) {
-  const std::wstring wide = WidePath(text);
-  std::string utf8(wide.size() * 3, '\0');
-  utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
-                                  static_cast<int>(utf8.size()), nullptr, nullptr));
-  return utf8;
-}
+std::string Utf8(std::u16string_view text) { return Utf8Of(WidePath(text)); }
 
 }  // namespace oddments::test
